@@ -1,0 +1,178 @@
+#include "lookup/wsock32.h"
+
+#include "runtime/failure.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+#include <idn2.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace wsock32 {
+
+namespace {
+
+// Built on gethostbyname_r/gethostbyaddr_r rather than getaddrinfo: they give
+// the addresses in the order the name service lists them (getaddrinfo re-sorts
+// them by destination-address rules) and the official name in one call, and
+// they ask for IPv4 alone.
+class SystemResolver final : public Resolver {
+  public:
+    Answer byName(const std::string& name) override {
+        std::string query = name;
+        if (query.empty()) {
+            char host[HOST_NAME_MAX + 1] = {};
+            if (::gethostname(host, sizeof host - 1) != 0) return {std::nullopt, errno};
+            query = host;
+        }
+        if (!isAscii(query)) {
+            char* ascii = nullptr;
+            const int rc =
+                idn2_to_ascii_8z(query.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
+            if (rc != IDN2_OK) return {std::nullopt, rc};
+            query = ascii;
+            idn2_free(ascii);
+        }
+        return lookup([&](::hostent* h, char* buf, std::size_t size, ::hostent** res, int* err) {
+            return ::gethostbyname_r(query.c_str(), h, buf, size, res, err);
+        });
+    }
+
+    Answer byAddress(const Address& address) override {
+        return lookup([&](::hostent* h, char* buf, std::size_t size, ::hostent** res, int* err) {
+            return ::gethostbyaddr_r(address.data(), address.size(), AF_INET, h, buf, size, res,
+                                     err);
+        });
+    }
+
+  private:
+    static bool isAscii(std::string_view text) {
+        for (const char c : text)
+            if (static_cast<unsigned char>(c) >= 0x80) return false;
+        return true;
+    }
+
+    // Runs a reentrant lookup, growing its buffer while the answer does not fit.
+    template <class Call> static Answer lookup(Call call) {
+        std::vector<char> buffer(4096);
+        ::hostent entry{};
+        ::hostent* found = nullptr;
+        int error = 0;
+        while (call(&entry, buffer.data(), buffer.size(), &found, &error) == ERANGE &&
+               buffer.size() < (1u << 24)) {
+            buffer.resize(buffer.size() * 2);
+        }
+        if (!found || found->h_addrtype != AF_INET || found->h_length != 4)
+            return {std::nullopt, error != 0 ? error : HOST_NOT_FOUND};
+        HostRecord record{found->h_name ? found->h_name : "", {}};
+        for (char** a = found->h_addr_list; a && *a; ++a) {
+            Address bytes{};
+            std::memcpy(bytes.data(), *a, bytes.size());
+            record.addresses.push_back(bytes);
+        }
+        if (record.addresses.empty()) return {std::nullopt, NO_ADDRESS};
+        record.name = toUnicode(std::move(record.name));
+        return {std::move(record), 0};
+    }
+
+    // Shows an internationalised name (xn-- labels) in Unicode; a name that
+    // does not decode is shown as it came.
+    static std::string toUnicode(std::string name) {
+        std::string lower = name;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (lower.find("xn--") == std::string::npos) return name;
+        char* unicode = nullptr;
+        if (idn2_to_unicode_8z8z(name.c_str(), &unicode, 0) != IDN2_OK) return name;
+        std::string out = unicode;
+        idn2_free(unicode);
+        return out;
+    }
+};
+
+// The record handed out by the lookups, as the library keeps it until its next call.
+struct Published {
+    HostRecord record;
+    std::vector<char*> aliases{nullptr};
+    std::vector<char*> addressList;
+    hostent entry{};
+
+    const hostent* publish(HostRecord from) {
+        record = std::move(from);
+        addressList.clear();
+        for (Address& a : record.addresses) addressList.push_back(reinterpret_cast<char*>(a.data()));
+        addressList.push_back(nullptr);
+        entry = hostent{record.name.data(), aliases.data(), AfInet, 4, addressList.data()};
+        return &entry;
+    }
+};
+
+struct Library {
+    std::unique_ptr<Resolver> resolver = makeSystemResolver();
+    int starts = 0;
+    Published published;
+};
+
+Library& library() {
+    static Library lib;
+    return lib;
+}
+
+int leave(int error) {
+    runtime::failure().systemError = error;
+    return error;
+}
+
+const hostent* answer(Answer a) {
+    leave(a.error);
+    if (!a.record) return nullptr;
+    return library().published.publish(std::move(*a.record));
+}
+
+} // namespace
+
+std::unique_ptr<Resolver> makeSystemResolver() { return std::make_unique<SystemResolver>(); }
+
+std::unique_ptr<Resolver> setResolver(std::unique_ptr<Resolver> resolver) {
+    if (!resolver) resolver = makeSystemResolver();
+    return std::exchange(library().resolver, std::move(resolver));
+}
+
+int WSAStartup(std::uint16_t versionRequested, WSADATA& data) {
+    const int error = library().resolver->startup();
+    if (error != 0) return leave(error);
+    ++library().starts;
+    data = WSADATA{};
+    data.wVersion = versionRequested;
+    data.wHighVersion = 0x0101;
+    std::strncpy(data.szDescription, "hostip resolver", sizeof data.szDescription - 1);
+    std::strncpy(data.szSystemStatus, "Running", sizeof data.szSystemStatus - 1);
+    return leave(0);
+}
+
+int WSACleanup() {
+    if (library().starts == 0) return leave(WsaNotInitialised);
+    --library().starts;
+    return leave(0);
+}
+
+const hostent* gethostbyname(const char* name) {
+    if (library().starts == 0) return answer({std::nullopt, WsaNotInitialised});
+    return answer(library().resolver->byName(name ? name : ""));
+}
+
+const hostent* gethostbyaddr(const char* address, int length, int family) {
+    if (library().starts == 0) return answer({std::nullopt, WsaNotInitialised});
+    if (!address || length != 4 || family != AfInet)
+        return answer({std::nullopt, WsaAfNotSupported});
+    Address bytes{};
+    std::memcpy(bytes.data(), address, bytes.size());
+    return answer(library().resolver->byAddress(bytes));
+}
+
+} // namespace wsock32

@@ -1,0 +1,88 @@
+// Test helpers: a message-box recorder and a fake resolver behind the socket layer.
+#pragma once
+
+#include "lookup/wsock32.h"
+#include "runtime/messagebox.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testing_support {
+
+struct Message {
+    std::u16string title;
+    std::u16string text;
+    bool operator==(const Message&) const = default;
+};
+
+// Records every message box shown while it lives.
+class MessageRecorder {
+  public:
+    MessageRecorder()
+        : previous_(runtime::setMessageBox([this](const std::u16string& text,
+                                                  const std::u16string& title) {
+              messages.push_back({title, text});
+          })) {}
+    ~MessageRecorder() { runtime::setMessageBox(std::move(previous_)); }
+    MessageRecorder(const MessageRecorder&) = delete;
+    MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+    std::vector<Message> messages;
+
+  private:
+    runtime::MessageBox previous_;
+};
+
+// Answers from tables and counts what it was asked.
+class FakeResolver : public wsock32::Resolver {
+  public:
+    int startupError = 0;
+    int notFoundError = 11001;
+    std::map<std::string, wsock32::HostRecord> names;
+    std::map<wsock32::Address, wsock32::HostRecord> addresses;
+    std::vector<std::string> askedNames;
+    std::vector<wsock32::Address> askedAddresses;
+
+    int startup() override { return startupError; }
+    wsock32::Answer byName(const std::string& name) override {
+        askedNames.push_back(name);
+        const auto it = names.find(name);
+        if (it == names.end()) return {std::nullopt, notFoundError};
+        return {it->second, 0};
+    }
+    wsock32::Answer byAddress(const wsock32::Address& address) override {
+        askedAddresses.push_back(address);
+        const auto it = addresses.find(address);
+        if (it == addresses.end()) return {std::nullopt, notFoundError};
+        return {it->second, 0};
+    }
+};
+
+// Puts a fake behind the socket layer, started, for the life of the object.
+class FakeNetwork {
+  public:
+    FakeNetwork() {
+        auto owned = std::make_unique<FakeResolver>();
+        fake = owned.get();
+        wsock32::setResolver(std::move(owned));
+    }
+    ~FakeNetwork() {
+        while (wsock32::WSACleanup() == 0) {
+        }
+        wsock32::setResolver(nullptr);
+    }
+    FakeNetwork(const FakeNetwork&) = delete;
+    FakeNetwork& operator=(const FakeNetwork&) = delete;
+
+    void start() {
+        wsock32::WSADATA data{};
+        wsock32::WSAStartup(0x0101, data);
+    }
+
+    FakeResolver* fake;
+};
+
+} // namespace testing_support
