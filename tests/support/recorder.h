@@ -4,6 +4,7 @@
 #include "lookup/wsock32.h"
 #include "runtime/messagebox.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -45,16 +46,19 @@ class FakeResolver : public wsock32::Resolver {
     std::map<wsock32::Address, wsock32::HostRecord> addresses;
     std::vector<std::string> askedNames;
     std::vector<wsock32::Address> askedAddresses;
+    std::function<void()> duringLookup; // runs inside every lookup, if set
 
     int startup() override { return startupError; }
     wsock32::Answer byName(const std::string& name) override {
         askedNames.push_back(name);
+        if (duringLookup) duringLookup();
         const auto it = names.find(name);
         if (it == names.end()) return {std::nullopt, notFoundError};
         return {it->second, 0};
     }
     wsock32::Answer byAddress(const wsock32::Address& address) override {
         askedAddresses.push_back(address);
+        if (duringLookup) duringLookup();
         const auto it = addresses.find(address);
         if (it == addresses.end()) return {std::nullopt, notFoundError};
         return {it->second, 0};

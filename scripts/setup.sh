@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing hostip need,
+# skipping those already there. Uses sudo when not run as root.
+set -euo pipefail
+
+packages=(
+    cmake make g++ pkg-config libidn2-dev qt6-base-dev # build
+    libgtest-dev libbenchmark-dev                      # tests and benchmarks
+    clang-14 libclang-rt-14-dev                        # fuzzing
+    util-linux iproute2                                # resolver sandbox
+    xvfb xauth x11-utils imagemagick fonts-dejavu-core # screenshots under Xvfb
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+[ "$(id -u)" = 0 ] || sudo=(sudo)
+echo "setup: installing ${missing[*]}" >&2
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

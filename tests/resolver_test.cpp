@@ -1,0 +1,79 @@
+// End to end through the system resolver. Runs only inside tests/sandbox.sh,
+// whose hosts file (tests/hosts) holds every name asked for here.
+#include "lookup/mdlSock.h"
+#include "lookup/wsock32.h"
+#include "support/recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+using namespace testing_support;
+using mdlSock::GetHostFromIP;
+using mdlSock::GetIPFromHost;
+
+namespace {
+
+class SystemResolver : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { mdlSock::StartWinsock(); }
+    MessageRecorder recorder;
+};
+
+TEST_F(SystemResolver, ForwardLookups) {
+    struct Row {
+        std::u16string name;
+        std::u16string address;
+    };
+    const Row rows[] = {
+        {u"localhost", u"127.0.0.1"},
+        {u"", u"127.0.1.1"}, // the sandbox's own host name
+        {u"hostip-test", u"127.0.1.1"},
+        {u"multi.test", u"10.20.30.1"}, // first of several, in the hosts file's order
+        {u"alias.test", u"10.20.30.3"},
+        {u"b\u00FCcher.example", u"10.20.30.4"}, // looked up in its IDNA form
+    };
+    for (const Row& row : rows) EXPECT_EQ(GetIPFromHost(row.name), row.address);
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(SystemResolver, ReverseLookups) {
+    struct Row {
+        std::u16string address;
+        std::u16string name;
+    };
+    const Row rows[] = {
+        {u"127.0.0.1", u"localhost"},
+        {u"10.20.30.3", u"official.test"},
+        {u"10.20.30.4", u"b\u00FCcher.example"}, // shown in Unicode
+        {u"10.20.30.5", std::u16string(255, u'a')},
+        {u"10.20.30.6", u"bad\uFFFDname.test"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(GetHostFromIP(row.address), row.name);
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(SystemResolver, UnknownNamesAndAddressesShowTheirMessages) {
+    EXPECT_EQ(GetIPFromHost(u"nowhere.test"), std::nullopt);
+    EXPECT_EQ(GetIPFromHost(u"v6only.test"), std::nullopt);
+    EXPECT_EQ(GetHostFromIP(u"10.99.99.99"), u"");
+    const Message cant{u"9001", u"Can't resolve hst"};
+    EXPECT_EQ(recorder.messages,
+              (std::vector<Message>{cant, cant, {u"9003", u"Host name Not found"}}));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // Outside the sandbox these lookups could reach the network's DNS.
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    if (std::strcmp(host, "hostip-test") != 0) {
+        std::fprintf(stderr, "resolver tests run only inside tests/sandbox.sh\n");
+        return 2;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Runs a command where no host lookup can leave the machine: in new network,
+# mount and host-name namespaces, with loopback as the only interface, the
+# tests' own hosts file, "hosts: files" in nsswitch.conf, a resolv.conf that
+# names only 127.0.0.1, and the host name "hostip-test".
+#
+#   tests/sandbox.sh COMMAND [ARGS...]
+#
+# Exits 77, which ctest reports as skipped, where namespaces are refused.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+if [ "${1:-}" != --inside ]; then
+    flags=(--mount --net --uts)
+    [ "$(id -u)" = 0 ] || flags+=(--map-root-user)
+    if ! unshare "${flags[@]}" true 2>/dev/null; then
+        echo "sandbox: unshare ${flags[*]} is refused here; skipping resolver tests" >&2
+        exit 77
+    fi
+    exec unshare "${flags[@]}" "$0" --inside "$@"
+fi
+shift
+
+etc=$(mktemp -d)
+trap 'rm -rf "$etc"' EXIT
+printf 'hosts: files\n' >"$etc/nsswitch.conf"
+printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$etc/resolv.conf"
+mount --bind "$here/hosts" /etc/hosts
+mount --bind "$etc/nsswitch.conf" /etc/nsswitch.conf
+mount --bind "$etc/resolv.conf" "$(readlink -f /etc/resolv.conf)"
+hostname hostip-test
+if command -v ip >/dev/null; then ip link set lo up; fi
+
+"$@"

@@ -1,0 +1,249 @@
+// The window driven headless, with a fake resolver and recorded message boxes.
+#include "lookup/wsock32.h"
+#include "support/recorder.h"
+#include "window/frmMail.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace testing_support;
+
+namespace {
+
+const Message CantResolve{u"9001", u"Can't resolve hst"};
+const Message InvalidAddress{u"9002", u"Invalid IP address"};
+const Message HostNotFound{u"9003", u"Host name Not found"};
+
+template <class T = QWidget> T* child(QWidget& form, const char* name) {
+    T* widget = form.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+}
+
+std::u16string text(QWidget& form, const char* field) {
+    return child<QLineEdit>(form, field)->text().toStdU16String();
+}
+
+class Window : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        net.fake->names["localhost"] = {"localhost", {{127, 0, 0, 1}}};
+        net.fake->names["example.test"] = {"example.test", {{10, 0, 0, 7}, {10, 0, 0, 8}}};
+        net.fake->names[""] = {"self.test", {{192, 168, 5, 6}}};
+        net.fake->addresses[{127, 0, 0, 1}] = {"localhost", {{127, 0, 0, 1}}};
+        net.fake->addresses[{10, 0, 0, 7}] = {"example.test", {{10, 0, 0, 7}}};
+        net.fake->addresses[{192, 168, 5, 6}] = {"self.test", {{192, 168, 5, 6}}};
+    }
+    FakeNetwork net;
+    MessageRecorder recorder;
+};
+
+TEST_F(Window, StartUpLooksUpTheCommandLine) {
+    struct Row {
+        std::u16string commandLine;
+        std::u16string host, ip;
+        std::vector<Message> messages;
+    };
+    const Row rows[] = {
+        {u"localhost", u"localhost", u"127.0.0.1", {}},
+        {u"127.0.0.1", u"localhost", u"127.0.0.1", {}},
+        {u"  example.test  ", u"example.test", u"10.0.0.7", {}},
+        {u"   ", u"", u"192.168.5.6", {}}, // present, so the name path with the empty name
+        {u"123", u"", u"123", {InvalidAddress}},
+        {u"1.2.3.4.5", u"", u"1.2.3.4.5", {InvalidAddress}},
+        {u"10.9.9.9", u"", u"10.9.9.9", {HostNotFound}},
+        {u"nowhere.test", u"nowhere.test", u"", {CantResolve}},
+        {u"", u"self.test", u"192.168.5.6", {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE("command line \"" + QString::fromStdU16String(row.commandLine).toStdString() +
+                     "\"");
+        recorder.messages.clear();
+        frmMail form(row.commandLine);
+        EXPECT_EQ(text(form, "txtHost"), row.host);
+        EXPECT_EQ(text(form, "txtIP"), row.ip);
+        EXPECT_EQ(recorder.messages, row.messages);
+    }
+}
+
+TEST_F(Window, StartUpWithoutCommandLineOrResolverEndsEmpty) {
+    net.fake->names.clear();
+    frmMail form(u"");
+    EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
+    EXPECT_EQ(text(form, "txtHost"), u"");
+    EXPECT_EQ(text(form, "txtIP"), u"");
+}
+
+TEST_F(Window, SocketLibraryOpensAtLoadAndClosesOnceAtUnload) {
+    net.start(); // one extra start, so a second cleanup would show
+    {
+        frmMail form(u"localhost");
+        form.show();
+        EXPECT_TRUE(form.close());
+        form.show();
+        EXPECT_TRUE(form.close());
+    }
+    EXPECT_EQ(wsock32::WSACleanup(), 0) << "the test's own start is still open";
+    EXPECT_EQ(wsock32::WSACleanup(), wsock32::WsaNotInitialised);
+}
+
+TEST_F(Window, EnterAndClicksRunTheirColumnsLookup) {
+    frmMail form(u"localhost");
+    auto* txtHost = child<QLineEdit>(form, "txtHost");
+    auto* txtIP = child<QLineEdit>(form, "txtIP");
+    QSignalSpy hostEnter(txtHost, &QLineEdit::returnPressed);
+
+    txtHost->setText(QStringLiteral("example.test"));
+    QTest::keyClick(txtHost, Qt::Key_Return);
+    EXPECT_EQ(txtIP->text(), QStringLiteral("10.0.0.7"));
+    EXPECT_EQ(hostEnter.count(), 1) << "the Enter key still reaches the field";
+
+    txtIP->setText(QStringLiteral("127.0.0.1"));
+    QTest::keyClick(txtIP, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(txtHost->text(), QStringLiteral("localhost"));
+
+    txtHost->setText(QStringLiteral("example.test"));
+    QTest::mouseClick(child<QPushButton>(form, "cmdGetIP"), Qt::LeftButton);
+    EXPECT_EQ(txtIP->text(), QStringLiteral("10.0.0.7"));
+
+    QTest::mouseClick(child<QPushButton>(form, "cmdGetHost"), Qt::LeftButton);
+    EXPECT_EQ(txtHost->text(), QStringLiteral("example.test"));
+
+    const auto asked = net.fake->askedNames.size();
+    QTest::keyClick(txtHost, Qt::Key_A);
+    QTest::keyClick(txtHost, Qt::Key_Tab);
+    EXPECT_EQ(net.fake->askedNames.size(), asked) << "other keys do not look anything up";
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(Window, TargetFieldIsEmptyAndCursorBusyWhileTheLookupBlocks) {
+    frmMail form(u"localhost");
+    auto* txtHost = child<QLineEdit>(form, "txtHost");
+    auto* txtIP = child<QLineEdit>(form, "txtIP");
+    std::vector<QString> seen;
+    net.fake->duringLookup = [&] {
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        EXPECT_TRUE(cursor && cursor->shape() == Qt::WaitCursor);
+        seen.push_back(txtIP->text() + QLatin1Char('|') + txtHost->text());
+    };
+    txtHost->setText(QStringLiteral("nowhere.test"));
+    QTest::keyClick(txtHost, Qt::Key_Return);
+    QTest::keyClick(txtIP, Qt::Key_Return); // now empty: refused without a lookup
+    txtIP->setText(QStringLiteral("10.0.0.7"));
+    QTest::keyClick(txtIP, Qt::Key_Return);
+    EXPECT_EQ(seen, (std::vector<QString>{QStringLiteral("|nowhere.test"),
+                                          QStringLiteral("10.0.0.7|")}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "restored on every path";
+    EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
+}
+
+TEST_F(Window, LayoutFollowsTheTwipGrid) {
+    frmMail form(u"localhost");
+    EXPECT_EQ(form.windowTitle(), QStringLiteral("HOST <-> IP {hostip}"));
+    EXPECT_EQ(form.size(), QSize(282, 57));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed size";
+    struct Row {
+        const char* name;
+        QRect rect;
+    };
+    const Row rows[] = {
+        {"Label1", {0, 0, 131, 13}},   {"txtHost", {0, 16, 129, 19}},
+        {"cmdGetIP", {0, 40, 129, 17}}, {"Label2", {152, 0, 125, 13}},
+        {"txtIP", {152, 16, 129, 19}},  {"cmdGetHost", {152, 40, 129, 17}},
+        {"Line1", {141, 8, 1, 40}},
+    };
+    for (const Row& row : rows) EXPECT_EQ(child(form, row.name)->geometry(), row.rect) << row.name;
+    EXPECT_EQ(child<QFrame>(form, "Line1")->frameShape(), QFrame::VLine);
+}
+
+TEST_F(Window, CaptionsFitTheirControls) {
+    frmMail form(u"localhost");
+    for (const char* name : {"cmdGetIP", "cmdGetHost"}) {
+        auto* button = child<QPushButton>(form, name);
+        const QFontMetrics fm(button->font());
+        EXPECT_LE(fm.horizontalAdvance(button->text()) + 6, button->width()) << name;
+        EXPECT_LE(fm.height(), button->height()) << name;
+    }
+    for (const char* name : {"Label1", "Label2"}) {
+        auto* label = child<QLabel>(form, name);
+        const QFontMetrics fm(label->font());
+        EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << name;
+        EXPECT_LE(fm.height(), label->height()) << name;
+    }
+    auto* txtHost = child<QLineEdit>(form, "txtHost");
+    EXPECT_LE(QFontMetrics(txtHost->font()).height() + 4, txtHost->height());
+}
+
+TEST_F(Window, KeyboardAloneReachesEverythingInOrder) {
+    frmMail form(u"localhost");
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    child(form, "txtHost")->setFocus();
+    QStringList order{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"txtHost", "txtIP", "cmdGetIP", "cmdGetHost", "txtHost"}));
+
+    // Space on a focused button runs it.
+    child(form, "cmdGetHost")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    EXPECT_EQ(text(form, "txtHost"), u"localhost");
+    EXPECT_EQ(net.fake->askedAddresses.size(), 1u);
+}
+
+TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {
+    frmMail form(u"localhost");
+    const auto name = [&](const char* widget) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(child(form, widget));
+        return iface ? iface->text(QAccessible::Name) : QString();
+    };
+    EXPECT_EQ(name("txtHost"), QStringLiteral("Hostname:"));
+    EXPECT_EQ(name("txtIP"), QStringLiteral("IP:"));
+    EXPECT_EQ(name("cmdGetIP"), QStringLiteral("Resolve IP -->"));
+    EXPECT_EQ(name("cmdGetHost"), QStringLiteral("<-- Resolve Hostname"));
+}
+
+// Through the system resolver; runs inside tests/sandbox.sh only.
+TEST(SystemResolverWindow, StartsFromTheSandboxHostsFile) {
+    char host[256] = {};
+    gethostname(host, sizeof host - 1);
+    if (std::string(host) != "hostip-test") GTEST_SKIP() << "needs tests/sandbox.sh";
+    MessageRecorder recorder;
+    {
+        frmMail form(u"localhost");
+        EXPECT_EQ(text(form, "txtIP"), u"127.0.0.1");
+    }
+    {
+        frmMail form(u"");
+        EXPECT_EQ(text(form, "txtIP"), u"127.0.1.1");
+        EXPECT_EQ(text(form, "txtHost"), u"hostip-test");
+    }
+    {
+        frmMail form(u"10.20.30.4");
+        EXPECT_EQ(text(form, "txtHost"), u"b\u00FCcher.example");
+    }
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,145 @@
+#include "window/frmMail.h"
+
+#include "lookup/mdlSock.h"
+#include "lookup/wsock32.h"
+#include "window/startup.h"
+
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// The layout is drawn in twips; 15 twips make one device-independent pixel
+// (96 dpi), and Qt scales those for the screen.
+constexpr int px(int twips) { return twips / 15; }
+QRect twipRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
+
+// A wait cursor for as long as a blocking lookup runs.
+class BusyCursor {
+  public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+template <class T> T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
+    : QWidget(parent), Label1(named(new QLabel(QStringLiteral("Hostname:"), this), "Label1")),
+      txtHost(named(new QLineEdit(QStringLiteral("localhost"), this), "txtHost")),
+      cmdGetIP(named(new QPushButton(QStringLiteral("Resolve IP -->"), this), "cmdGetIP")),
+      Label2(named(new QLabel(QStringLiteral("IP:"), this), "Label2")),
+      txtIP(named(new QLineEdit(QStringLiteral("127.0.0.1"), this), "txtIP")),
+      cmdGetHost(
+          named(new QPushButton(QStringLiteral("<-- Resolve Hostname"), this), "cmdGetHost")),
+      Line1(named(new QFrame(this), "Line1")) {
+    setObjectName(QStringLiteral("frmMail"));
+    setWindowTitle(QStringLiteral("HOST <-> IP {hostip}"));
+    setFixedSize(px(4230), px(855));
+
+    // Small enough for every caption to fit its control at the drawn size.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+
+    Label1->setGeometry(twipRect(0, 0, 1965, 195));
+    txtHost->setGeometry(twipRect(0, 240, 1935, 285));
+    cmdGetIP->setGeometry(twipRect(0, 600, 1935, 255));
+    Label2->setGeometry(twipRect(2280, 0, 1875, 195));
+    txtIP->setGeometry(twipRect(2280, 240, 1935, 285));
+    cmdGetHost->setGeometry(twipRect(2280, 600, 1935, 255));
+
+    // The separator: a one-pixel line from (2115, 120) to (2115, 720).
+    Line1->setFrameShape(QFrame::VLine);
+    Line1->setFrameShadow(QFrame::Plain);
+    Line1->setLineWidth(1);
+    Line1->setGeometry(px(2115), px(120), 1, px(720) - px(120));
+
+    Label1->setBuddy(txtHost);
+    Label2->setBuddy(txtIP);
+    setTabOrder(txtHost, txtIP);
+    setTabOrder(txtIP, cmdGetIP);
+    setTabOrder(cmdGetIP, cmdGetHost);
+
+    connect(cmdGetIP, &QPushButton::clicked, this, &frmMail::cmdGetIP_Click);
+    connect(cmdGetHost, &QPushButton::clicked, this, &frmMail::cmdGetHost_Click);
+    txtHost->installEventFilter(this);
+    txtIP->installEventFilter(this);
+
+    Form_Load(commandLine);
+}
+
+frmMail::~frmMail() { Form_Unload(); }
+
+void frmMail::Form_Load(const std::u16string& commandLine) {
+    mdlSock::StartWinsock();
+    const startup::Plan plan = startup::plan(commandLine);
+    switch (plan.path) {
+    case startup::Path::Address:
+        txtIP->setText(qt(plan.argument));
+        cmdGetHost_Click();
+        break;
+    case startup::Path::Name:
+        txtHost->setText(qt(plan.argument));
+        cmdGetIP_Click();
+        break;
+    case startup::Path::LocalHost: {
+        BusyCursor busy;
+        txtIP->setText(qt(mdlSock::GetIPFromHost(u"").value_or(u"")));
+        txtHost->setText(qt(mdlSock::GetHostFromIP(txtIP->text().toStdU16String())));
+        break;
+    }
+    }
+}
+
+void frmMail::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    wsock32::WSACleanup();
+}
+
+void frmMail::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    event->accept();
+}
+
+void frmMail::cmdGetIP_Click() {
+    // Show the field empty while the lookup blocks.
+    txtIP->clear();
+    txtIP->repaint();
+    BusyCursor busy;
+    txtIP->setText(qt(mdlSock::GetIPFromHost(txtHost->text().toStdU16String()).value_or(u"")));
+}
+
+void frmMail::cmdGetHost_Click() {
+    txtHost->clear();
+    txtHost->repaint();
+    BusyCursor busy;
+    txtHost->setText(qt(mdlSock::GetHostFromIP(txtIP->text().toStdU16String())));
+}
+
+bool frmMail::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            if (watched == txtHost) cmdGetIP_Click();
+            if (watched == txtIP) cmdGetHost_Click();
+        }
+    }
+    return QWidget::eventFilter(watched, event); // the key goes on to the field
+}

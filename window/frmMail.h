@@ -1,0 +1,42 @@
+// The program's one window: host name on the left, dotted address on the right,
+// a lookup button under each.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+class frmMail : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Builds the window and runs its start-up lookup for `commandLine` (every
+    // argument after the program name, joined with single spaces). Message
+    // boxes of the start-up come up before the window is shown.
+    explicit frmMail(const std::u16string& commandLine, QWidget* parent = nullptr);
+    ~frmMail() override;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Form_Load(const std::u16string& commandLine);
+    void Form_Unload();
+    void cmdGetIP_Click();
+    void cmdGetHost_Click();
+
+    QLabel* Label1;
+    QLineEdit* txtHost;
+    QPushButton* cmdGetIP;
+    QLabel* Label2;
+    QLineEdit* txtIP;
+    QPushButton* cmdGetHost;
+    QFrame* Line1;
+    bool unloaded_ = false;
+};

@@ -1,0 +1,22 @@
+#include "window/messagebox.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace window {
+
+void showMessageBox(const std::u16string& text, const std::u16string& title) {
+    QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
+                    QString::fromStdU16String(text), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("codedMessage"));
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    // A message raised inside a lookup would otherwise inherit its wait cursor.
+    QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace window
