@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Starts the real program under Xvfb, inside the resolver sandbox, and writes
+# screenshots into OUT: the window at 100 % and 200 %, and a coded message box.
+# Fails when a window does not come up or does not have its expected size.
+#
+#   tests/screenshots.sh HOSTIP_BINARY OUT_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+if [ "${1:-}" != --inside ]; then
+    for tool in xvfb-run xwininfo import convert; do
+        command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing; skipping" >&2; exit 77; }
+    done
+    exec "$here/sandbox.sh" xvfb-run -a -s "-screen 0 800x400x24 -noreset" "$0" --inside "$@"
+fi
+shift
+hostip=$1
+out=$2
+mkdir -p "$out"
+XDG_RUNTIME_DIR=$(mktemp -d)
+export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+
+# shot NAME TITLE EXPECTED_SIZE|- [ENV=VALUE...] -- ARGS...
+shot() {
+    local name=$1 title=$2 size=$3
+    shift 3
+    local envs=()
+    while [ "$1" != -- ]; do envs+=("$1"); shift; done
+    shift
+    env "${envs[@]}" "$hostip" "$@" &
+    local pid=$! up=
+    for _ in $(seq 100); do
+        if xwininfo -root -tree | grep -qF "\"$title\""; then up=1; break; fi
+        sleep 0.05
+    done
+    sleep 0.3 # let it paint
+    [ -n "$up" ] && import -window root "$out/$name-root.png"
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    [ -n "$up" ] || { echo "screenshots: \"$title\" did not come up for $name" >&2; exit 1; }
+    convert "$out/$name-root.png" -trim +repage "$out/$name.png"
+    rm "$out/$name-root.png"
+    local got
+    got=$(identify -format '%wx%h' "$out/$name.png")
+    echo "screenshots: $out/$name.png ($got)"
+    if [ "$size" != - ] && [ "$got" != "$size" ]; then
+        echo "screenshots: $name is $got, expected $size" >&2
+        exit 1
+    fi
+}
+
+shot window "HOST <-> IP {hostip}" 282x57 -- localhost
+shot window-200 "HOST <-> IP {hostip}" 564x114 QT_SCALE_FACTOR=2 -- localhost
+shot message 9001 - -- nowhere.test
