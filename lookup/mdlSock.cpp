@@ -23,7 +23,9 @@ constexpr Coded CantResolve{u"9001", u"Can't resolve hst"};
 constexpr Coded InvalidAddress{u"9002", u"Invalid IP address"};
 constexpr Coded HostNotFound{u"9003", u"Host name Not found"};
 
-void show(const Coded& message) { showMessage(message.text, message.title); }
+void show(const Coded& message) {
+    showMessage(message.text, message.title);
+}
 
 // The most bytes of a host name that the reverse lookup reads.
 constexpr std::size_t MaxNameBytes = 255;
@@ -32,13 +34,16 @@ constexpr std::size_t MaxNameBytes = 255;
 std::size_t cutAtCharacter(const char* name, std::size_t length, std::size_t limit) {
     if (length <= limit) return length;
     std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
     return cut;
 }
 
-std::int16_t incremented(std::int16_t counter) {
-    if (counter == INT16_MAX) raise(Fault::Overflow);
-    return static_cast<std::int16_t>(counter + 1);
+// Counts one more; past the 16-bit range the count keeps its value and the
+// overflow is recorded.
+void increment(std::int16_t& counter) {
+    if (counter == INT16_MAX) return TrapScope::fail(Fault::Overflow);
+    ++counter;
 }
 
 } // namespace
@@ -62,7 +67,7 @@ bool IsValidIP(const std::u16string& text) {
         });
         if (refused) return false;
         rest = rest.substr(dot);
-        trap.step([&] { dots = incremented(dots); });
+        increment(dots);
     }
 
     const std::u16string_view last = rest;
@@ -87,8 +92,12 @@ std::int32_t IPToLong(std::u16string text) {
     TrapScope trap;
     std::int32_t v = 0;
     std::u16string_view rest = text;
-    const auto field = [&] { return Left(rest, static_cast<std::int64_t>(Search(rest, u".")) - 1); };
-    const auto dropField = [&] { rest = Rest(rest, static_cast<std::int64_t>(Search(rest, u".")) + 1); };
+    const auto field = [&] {
+        return Left(rest, static_cast<std::int64_t>(Search(rest, u".")) - 1);
+    };
+    const auto dropField = [&] {
+        rest = Rest(rest, static_cast<std::int64_t>(Search(rest, u".")) + 1);
+    };
 
     trap.step([&] { v = ToInteger(field()); });
     trap.step(dropField);
@@ -101,7 +110,8 @@ std::int32_t IPToLong(std::u16string text) {
     // A last field of 128 or more goes in as d - 256 so the sum stays within
     // the signed 32-bit range; its bit pattern is the same.
     trap.step([&] {
-        v = d < 128 ? ToInteger(d * 256 * 256 * 256 + v) : ToInteger((d - 256) * 256 * 256 * 256 + v);
+        v = d < 128 ? ToInteger(d * 256 * 256 * 256 + v)
+                    : ToInteger((d - 256) * 256 * 256 * 256 + v);
     });
 
     trap.report();
@@ -132,7 +142,8 @@ std::optional<std::u16string> GetIPFromHost(const std::u16string& name) {
     std::memcpy(bytes.data(), first, bytes.size());
 
     std::u16string t;
-    for (std::int16_t i = 1; i <= n; ++i) t.append(ByteText(bytes[i - 1])).append(u".");
+    for (std::int16_t i = 1; i <= n; ++i)
+        t.append(ByteText(bytes[i - 1])).append(u".");
     trap.step([&] { t = Left(t, static_cast<std::int64_t>(Length(t)) - 1); });
 
     std::u16string result = t;

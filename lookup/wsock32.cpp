@@ -85,7 +85,8 @@ class SystemResolver final : public Resolver {
     // does not decode is shown as it came.
     static std::string toUnicode(std::string name) {
         std::string lower = name;
-        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (char& c : lower)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (lower.find("xn--") == std::string::npos) return name;
         char* unicode = nullptr;
         if (idn2_to_unicode_8z8z(name.c_str(), &unicode, 0) != IDN2_OK) return name;
@@ -105,7 +106,8 @@ struct Published {
     const hostent* publish(HostRecord from) {
         record = std::move(from);
         addressList.clear();
-        for (Address& a : record.addresses) addressList.push_back(reinterpret_cast<char*>(a.data()));
+        for (Address& a : record.addresses)
+            addressList.push_back(reinterpret_cast<char*>(a.data()));
         addressList.push_back(nullptr);
         entry = hostent{record.name.data(), aliases.data(), AfInet, 4, addressList.data()};
         return &entry;
@@ -136,7 +138,9 @@ const hostent* answer(Answer a) {
 
 } // namespace
 
-std::unique_ptr<Resolver> makeSystemResolver() { return std::make_unique<SystemResolver>(); }
+std::unique_ptr<Resolver> makeSystemResolver() {
+    return std::make_unique<SystemResolver>();
+}
 
 std::unique_ptr<Resolver> setResolver(std::unique_ptr<Resolver> resolver) {
     if (!resolver) resolver = makeSystemResolver();

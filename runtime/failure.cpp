@@ -3,10 +3,12 @@
 #include "runtime/messagebox.h"
 #include "runtime/text.h"
 
+#include <string_view>
+
 namespace runtime {
 
 namespace {
-std::u16string describe(Fault fault) {
+std::u16string_view describe(Fault fault) {
     switch (fault) {
     case Fault::InvalidArgument:
         return u"Invalid procedure call or argument";
@@ -19,7 +21,9 @@ std::u16string describe(Fault fault) {
 }
 } // namespace
 
-void raise(Fault fault) { throw Trapped{static_cast<std::int32_t>(fault), describe(fault)}; }
+void raise(Fault fault) {
+    throw Trapped{static_cast<std::int32_t>(fault), std::u16string(describe(fault))};
+}
 
 FailureRecord& failure() {
     static FailureRecord record;
@@ -34,6 +38,12 @@ TrapScope::TrapScope() {
 void TrapScope::record(const Trapped& t) {
     failure().number = t.number;
     failure().description = t.description;
+}
+
+void TrapScope::fail(Fault fault) {
+    if (failure().number == static_cast<std::int32_t>(fault)) return; // recorded already
+    failure().number = static_cast<std::int32_t>(fault);
+    failure().description.assign(describe(fault)); // reuses the record's storage
 }
 
 void TrapScope::report() {

@@ -54,6 +54,10 @@ class TrapScope {
         }
     }
 
+    // Records a failure of the current step without unwinding, for steps that
+    // can fail many times in a row (a counter that keeps overflowing).
+    static void fail(Fault fault);
+
     // Shows the recorded failure, if any, as a message box titled with its number,
     // then clears the record.
     void report();

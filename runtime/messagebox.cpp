@@ -14,7 +14,9 @@ MessageBox& installed() {
 }
 } // namespace
 
-MessageBox setMessageBox(MessageBox box) { return std::exchange(installed(), std::move(box)); }
+MessageBox setMessageBox(MessageBox box) {
+    return std::exchange(installed(), std::move(box));
+}
 
 void showMessage(const std::u16string& text, const std::u16string& title) {
     if (installed()) {

@@ -2,6 +2,7 @@
 
 #include "runtime/failure.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -14,7 +15,9 @@ namespace {
 
 constexpr char16_t Space = u' ';
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c) {
+    return c >= u'0' && c <= u'9';
+}
 
 // Length of the number written at text[0..]: optional sign, digits, optional
 // "." fraction, at least one digit in all. 0 when no number starts there.
@@ -22,11 +25,13 @@ std::size_t scanNumber(std::u16string_view text) {
     std::size_t i = 0;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) ++i;
     std::size_t digits = 0;
-    while (i < text.size() && isDigit(text[i])) ++i, ++digits;
+    while (i < text.size() && isDigit(text[i]))
+        ++i, ++digits;
     if (i < text.size() && text[i] == u'.') {
         const std::size_t dot = i++;
         std::size_t fraction = 0;
-        while (i < text.size() && isDigit(text[i])) ++i, ++fraction;
+        while (i < text.size() && isDigit(text[i]))
+            ++i, ++fraction;
         if (fraction == 0) i = dot + (digits > 0 ? 1 : 0);
         digits += fraction;
     }
@@ -40,16 +45,34 @@ double valueOf(std::u16string_view number) {
         negative = number.front() == u'-';
         number.remove_prefix(1);
     }
-    std::string ascii(number.begin(), number.end()); // digits and "." only
+    // Up to 15 digits and no fraction: exact in a double, no parsing needed.
+    if (number.size() <= 15 && number.find(u'.') == std::u16string_view::npos) {
+        std::int64_t whole = 0;
+        for (const char16_t c : number)
+            whole = whole * 10 + (c - u'0');
+        return negative ? -double(whole) : double(whole);
+    }
+    // Digits and "." only, so narrowing is exact. Short numbers, the usual
+    // case, stay on the stack.
+    std::array<char, 64> small{};
+    std::string large;
+    char* ascii = small.data();
+    if (number.size() > small.size()) {
+        large.resize(number.size());
+        ascii = large.data();
+    }
+    std::copy(number.begin(), number.end(), ascii);
+    const std::string_view digits(ascii, number.size());
+
     double value = 0;
-    const auto [end, ec] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value,
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
                                            std::chars_format::fixed);
     (void)end;
     if (ec == std::errc::result_out_of_range) {
         // Reported for values too large and too small alike: only a non-zero
         // digit before the point means too large; a tiny value is simply 0.
-        const auto whole = ascii.substr(0, ascii.find('.'));
-        if (whole.find_first_not_of('0') != std::string::npos) raise(Fault::Overflow);
+        const auto whole = digits.substr(0, digits.find('.'));
+        if (whole.find_first_not_of('0') != std::string_view::npos) raise(Fault::Overflow);
         value = 0;
     }
     return negative ? -value : value;
@@ -89,8 +112,7 @@ std::u16string Replace(std::u16string_view text, std::u16string_view what,
     std::u16string out;
     out.reserve(text.size());
     std::size_t from = 0;
-    for (auto at = text.find(what); at != std::u16string_view::npos;
-         at = text.find(what, from)) {
+    for (auto at = text.find(what); at != std::u16string_view::npos; at = text.find(what, from)) {
         out.append(text.substr(from, at - from)).append(with);
         from = at + what.size();
     }
@@ -128,7 +150,9 @@ std::int32_t ToInteger(double value) {
     return static_cast<std::int32_t>(rounded);
 }
 
-std::int32_t ToInteger(std::u16string_view text) { return ToInteger(ToReal(text)); }
+std::int32_t ToInteger(std::u16string_view text) {
+    return ToInteger(ToReal(text));
+}
 
 double ToReal(std::u16string_view text) {
     if (!IsNumeric(text)) raise(Fault::TypeMismatch);
@@ -136,16 +160,21 @@ double ToReal(std::u16string_view text) {
 }
 
 std::u16string ByteText(std::uint8_t byte) {
-    std::array<char, 4> buffer{};
-    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), byte);
-    (void)ec;
-    return std::u16string(buffer.data(), end);
+    std::u16string digits;
+    if (byte >= 100) digits += char16_t(u'0' + byte / 100);
+    if (byte >= 10) digits += char16_t(u'0' + byte / 10 % 10);
+    digits += char16_t(u'0' + byte % 10);
+    return digits;
 }
 
 namespace {
 
-bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool isHigh(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLow(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -186,9 +215,13 @@ std::optional<std::string> encode(std::u16string_view text, bool strict) {
 
 } // namespace
 
-std::optional<std::string> toNarrow(std::u16string_view text) { return encode(text, true); }
+std::optional<std::string> toNarrow(std::u16string_view text) {
+    return encode(text, true);
+}
 
-std::string toUtf8Lossy(std::u16string_view text) { return *encode(text, false); }
+std::string toUtf8Lossy(std::u16string_view text) {
+    return *encode(text, false);
+}
 
 std::u16string fromNarrow(std::string_view bytes) {
     std::u16string out;
@@ -213,8 +246,8 @@ std::u16string fromNarrow(std::string_view bytes) {
         std::size_t taken = 1;
         bool ok = need > 0;
         for (; ok && taken <= need; ++taken) {
-            const auto b = i + taken < bytes.size() ? static_cast<unsigned char>(bytes[i + taken])
-                                                    : 0u;
+            const auto b =
+                i + taken < bytes.size() ? static_cast<unsigned char>(bytes[i + taken]) : 0u;
             if ((b & 0xC0) != 0x80) {
                 ok = false;
                 break;

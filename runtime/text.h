@@ -27,7 +27,9 @@ std::u16string_view Left(std::u16string_view text, std::int64_t n);
 std::u16string_view Rest(std::u16string_view text, std::int64_t k,
                          std::optional<std::int64_t> count = std::nullopt);
 
-inline std::size_t Length(std::u16string_view text) { return text.size(); }
+inline std::size_t Length(std::u16string_view text) {
+    return text.size();
+}
 
 // Without leading and trailing spaces (code 32); tabs, NULs and the rest stay.
 std::u16string_view Trim(std::u16string_view text);

@@ -91,7 +91,8 @@ TEST(AddressRules, FieldsTooLargeForADoubleAreRefusedQuietly) {
 TEST(AddressRules, DotCounterOverflowIsReported) {
     MessageRecorder recorder;
     std::u16string text;
-    for (int i = 0; i < 32768; ++i) text += u"0.";
+    for (int i = 0; i < 32768; ++i)
+        text += u"0.";
     text += u"0";
     EXPECT_FALSE(IsValidIP(text));
     ASSERT_EQ(recorder.messages.size(), 1u);

@@ -98,7 +98,9 @@ TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAreReplaced) {
         {std::string(300, 'a'), std::u16string(255, u'a')},
         {std::string(255, 'b'), std::u16string(255, u'b')},
         // A two-byte letter across the cut is dropped whole, not half shown.
-        {std::string(254, 'c') + "\xC3\xBC" "d", std::u16string(254, u'c')},
+        {std::string(254, 'c') + "\xC3\xBC"
+                                 "d",
+         std::u16string(254, u'c')},
         {"bad\xFF\xFEname", u"bad\uFFFD\uFFFDname"},
     };
     for (const Row& row : rows) {

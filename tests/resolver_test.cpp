@@ -35,7 +35,8 @@ TEST_F(SystemResolver, ForwardLookups) {
         {u"alias.test", u"10.20.30.3"},
         {u"b\u00FCcher.example", u"10.20.30.4"}, // looked up in its IDNA form
     };
-    for (const Row& row : rows) EXPECT_EQ(GetIPFromHost(row.name), row.address);
+    for (const Row& row : rows)
+        EXPECT_EQ(GetIPFromHost(row.name), row.address);
     EXPECT_TRUE(recorder.messages.empty());
 }
 
@@ -51,7 +52,8 @@ TEST_F(SystemResolver, ReverseLookups) {
         {u"10.20.30.5", std::u16string(255, u'a')},
         {u"10.20.30.6", u"bad\uFFFDname.test"},
     };
-    for (const Row& row : rows) EXPECT_EQ(GetHostFromIP(row.address), row.name);
+    for (const Row& row : rows)
+        EXPECT_EQ(GetHostFromIP(row.address), row.name);
     EXPECT_TRUE(recorder.messages.empty());
 }
 

@@ -29,12 +29,18 @@ TEST(NumberSyntax, NumericTestAcceptsOneNumberWithSpacesAround) {
         bool numeric;
     };
     const Row rows[] = {
-        {u"0", true},       {u"255", true},      {u"  12  ", true}, {u"+4", true},
-        {u"-4", true},      {u"1.5", true},      {u"1.", true},     {u".5", true},
-        {Digits400, true},  {u"", false},        {u"   ", false},   {u".", false},
-        {u"-", false},      {u"+-1", false},     {u"1e5", false},   {u"0x10", false},
-        {u"1 2", false},    {u"\t1", false},     {u"1,5", false},   {u"1..2", false},
-        {u"\uFF11", false}, {std::u16string(u"1\0", 2), false}, {u"$1", false},    {u"- 1", false},
+        {u"0", true},       {u"255", true},
+        {u"  12  ", true},  {u"+4", true},
+        {u"-4", true},      {u"1.5", true},
+        {u"1.", true},      {u".5", true},
+        {Digits400, true},  {u"", false},
+        {u"   ", false},    {u".", false},
+        {u"-", false},      {u"+-1", false},
+        {u"1e5", false},    {u"0x10", false},
+        {u"1 2", false},    {u"\t1", false},
+        {u"1,5", false},    {u"1..2", false},
+        {u"\uFF11", false}, {std::u16string(u"1\0", 2), false},
+        {u"$1", false},     {u"- 1", false},
     };
     for (const Row& row : rows)
         EXPECT_EQ(IsNumeric(row.text), row.numeric) << toUtf8Lossy(row.text);
@@ -46,9 +52,8 @@ TEST(NumberSyntax, LeadingValueReadsTheNumberAtTheStart) {
         double value;
     };
     const Row rows[] = {
-        {u"12abc", 12},  {u"  -3.5x", -3.5}, {u"abc", 0},     {u"", 0},
-        {u"1e5", 1},     {u"+ 4", 0},        {u"0x1F", 0},    {u"255 ", 255},
-        {u".25.7", .25}, {u"007", 7},        {u"\t5", 0},     {u"-0", 0},
+        {u"12abc", 12}, {u"  -3.5x", -3.5}, {u"abc", 0},     {u"", 0},    {u"1e5", 1}, {u"+ 4", 0},
+        {u"0x1F", 0},   {u"255 ", 255},     {u".25.7", .25}, {u"007", 7}, {u"\t5", 0}, {u"-0", 0},
     };
     for (const Row& row : rows)
         EXPECT_EQ(LeadingValue(row.text), row.value) << toUtf8Lossy(row.text);
@@ -132,11 +137,14 @@ TEST(TextServices, TrimTakesSpacesOnlyAndReplaceScansFromTheStart) {
 }
 
 TEST(TextServices, EightBitConversionNeverLosesTrackOfCharacters) {
-    EXPECT_EQ(toNarrow(u"b\u00FCcher"), std::optional<std::string>("b\xC3\xBC" "cher"));
+    EXPECT_EQ(toNarrow(u"b\u00FCcher"), std::optional<std::string>("b\xC3\xBC"
+                                                                   "cher"));
     EXPECT_EQ(toNarrow(u"\U0001F600"), std::optional<std::string>("\xF0\x9F\x98\x80"));
     EXPECT_EQ(toNarrow(u"a\xD800z"), std::nullopt) << "lone high surrogate";
     EXPECT_EQ(toNarrow(u"\xDC00"), std::nullopt) << "lone low surrogate";
-    EXPECT_EQ(fromNarrow("b\xC3\xBC" "cher"), u"b\u00FCcher");
+    EXPECT_EQ(fromNarrow("b\xC3\xBC"
+                         "cher"),
+              u"b\u00FCcher");
     EXPECT_EQ(fromNarrow("\xF0\x9F\x98\x80"), u"\U0001F600");
     EXPECT_EQ(fromNarrow("a\xFFz"), u"a\uFFFDz");
     EXPECT_EQ(fromNarrow("\xC3"), u"\uFFFD") << "truncated sequence";

@@ -142,8 +142,8 @@ TEST_F(Window, TargetFieldIsEmptyAndCursorBusyWhileTheLookupBlocks) {
     QTest::keyClick(txtIP, Qt::Key_Return); // now empty: refused without a lookup
     txtIP->setText(QStringLiteral("10.0.0.7"));
     QTest::keyClick(txtIP, Qt::Key_Return);
-    EXPECT_EQ(seen, (std::vector<QString>{QStringLiteral("|nowhere.test"),
-                                          QStringLiteral("10.0.0.7|")}));
+    EXPECT_EQ(seen,
+              (std::vector<QString>{QStringLiteral("|nowhere.test"), QStringLiteral("10.0.0.7|")}));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "restored on every path";
     EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
 }
@@ -158,12 +158,13 @@ TEST_F(Window, LayoutFollowsTheTwipGrid) {
         QRect rect;
     };
     const Row rows[] = {
-        {"Label1", {0, 0, 131, 13}},   {"txtHost", {0, 16, 129, 19}},
+        {"Label1", {0, 0, 131, 13}},    {"txtHost", {0, 16, 129, 19}},
         {"cmdGetIP", {0, 40, 129, 17}}, {"Label2", {152, 0, 125, 13}},
         {"txtIP", {152, 16, 129, 19}},  {"cmdGetHost", {152, 40, 129, 17}},
         {"Line1", {141, 8, 1, 40}},
     };
-    for (const Row& row : rows) EXPECT_EQ(child(form, row.name)->geometry(), row.rect) << row.name;
+    for (const Row& row : rows)
+        EXPECT_EQ(child(form, row.name)->geometry(), row.rect) << row.name;
     EXPECT_EQ(child<QFrame>(form, "Line1")->frameShape(), QFrame::VLine);
 }
 

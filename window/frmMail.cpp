@@ -16,12 +16,16 @@ namespace {
 
 // The layout is drawn in twips; 15 twips make one device-independent pixel
 // (96 dpi), and Qt scales those for the screen.
-constexpr int px(int twips) { return twips / 15; }
+constexpr int px(int twips) {
+    return twips / 15;
+}
 QRect twipRect(int left, int top, int width, int height) {
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-QString qt(const std::u16string& text) { return QString::fromStdU16String(text); }
+QString qt(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
 
 // A wait cursor for as long as a blocking lookup runs.
 class BusyCursor {
@@ -84,7 +88,9 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
     Form_Load(commandLine);
 }
 
-frmMail::~frmMail() { Form_Unload(); }
+frmMail::~frmMail() {
+    Form_Unload();
+}
 
 void frmMail::Form_Load(const std::u16string& commandLine) {
     mdlSock::StartWinsock();

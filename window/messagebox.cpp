@@ -9,8 +9,7 @@ namespace window {
 
 void showMessageBox(const std::u16string& text, const std::u16string& title) {
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
-                    QString::fromStdU16String(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
+                    QString::fromStdU16String(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("codedMessage"));
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     // A message raised inside a lookup would otherwise inherit its wait cursor.

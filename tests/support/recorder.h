@@ -23,10 +23,10 @@ struct Message {
 class MessageRecorder {
   public:
     MessageRecorder()
-        : previous_(runtime::setMessageBox([this](const std::u16string& text,
-                                                  const std::u16string& title) {
-              messages.push_back({title, text});
-          })) {}
+        : previous_(runtime::setMessageBox(
+              [this](const std::u16string& text, const std::u16string& title) {
+                  messages.push_back({title, text});
+              })) {}
     ~MessageRecorder() { runtime::setMessageBox(std::move(previous_)); }
     MessageRecorder(const MessageRecorder&) = delete;
     MessageRecorder& operator=(const MessageRecorder&) = delete;
