@@ -1,14 +1,13 @@
 // The forward lookup path against a bare getaddrinfo of the same name.
 // Run inside tests/sandbox.sh, where "localhost" comes from the tests' hosts file.
 #include "lookup/mdlSock.h"
+#include "tests/support/sandbox.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstring>
 #include <netdb.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,9 +32,7 @@ BENCHMARK(GetIPFromHost);
 BENCHMARK(BareGetaddrinfo);
 
 int main(int argc, char** argv) {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    if (std::strcmp(host, "hostip-test") != 0) {
+    if (!testing_support::inSandbox()) {
         std::fprintf(stderr, "bench_lookup runs only inside tests/sandbox.sh\n");
         return 2;
     }

@@ -1,6 +1,7 @@
 // The window driven headless, with a fake resolver and recorded message boxes.
 #include "lookup/wsock32.h"
 #include "support/recorder.h"
+#include "support/sandbox.h"
 #include "window/frmMail.h"
 
 #include <gtest/gtest.h>
@@ -15,7 +16,6 @@
 #include <QTest>
 
 #include <memory>
-#include <unistd.h>
 
 using namespace testing_support;
 
@@ -220,9 +220,7 @@ TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {
 
 // Through the system resolver; runs inside tests/sandbox.sh only.
 TEST(SystemResolverWindow, StartsFromTheSandboxHostsFile) {
-    char host[256] = {};
-    gethostname(host, sizeof host - 1);
-    if (std::string(host) != "hostip-test") GTEST_SKIP() << "needs tests/sandbox.sh";
+    if (!inSandbox()) GTEST_SKIP() << "needs tests/sandbox.sh";
     MessageRecorder recorder;
     {
         frmMail form(u"localhost");
