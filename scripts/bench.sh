@@ -18,6 +18,8 @@ echo "== address rules"
 "$b/bench_rules"
 echo "== lookup path"
 tests/sandbox.sh "$b/bench_lookup"
+echo "== a megabyte on the command line and in the fields"
+QT_QPA_PLATFORM=offscreen "$b/bench_input_size"
 echo "== first frame and peak memory"
 tests/sandbox.sh xvfb-run -a -s "-screen 0 800x400x24 -noreset" bash -c '
     export XDG_RUNTIME_DIR=$(mktemp -d)

@@ -4,7 +4,10 @@
 # tests' own hosts file, "hosts: files" in nsswitch.conf, a resolv.conf that
 # names only 127.0.0.1, and the host name "hostip-test".
 #
-#   tests/sandbox.sh COMMAND [ARGS...]
+#   tests/sandbox.sh [--dns] COMMAND [ARGS...]
+#
+# With --dns, nsswitch.conf says "hosts: files dns", so names missing from the
+# hosts file go to a DNS server that the command itself runs on 127.0.0.1:53.
 #
 # Exits 77, which ctest reports as skipped, where namespaces are refused.
 set -euo pipefail
@@ -20,10 +23,15 @@ if [ "${1:-}" != --inside ]; then
     exec unshare "${flags[@]}" "$0" --inside "$@"
 fi
 shift
+sources=files
+if [ "${1:-}" = --dns ]; then
+    sources="files dns"
+    shift
+fi
 
 etc=$(mktemp -d)
 trap 'rm -rf "$etc"' EXIT
-printf 'hosts: files\n' >"$etc/nsswitch.conf"
+printf 'hosts: %s\n' "$sources" >"$etc/nsswitch.conf"
 printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$etc/resolv.conf"
 mount --bind "$here/hosts" /etc/hosts
 mount --bind "$etc/nsswitch.conf" /etc/nsswitch.conf

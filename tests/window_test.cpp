@@ -85,6 +85,14 @@ TEST_F(Window, StartUpWithoutCommandLineOrResolverEndsEmpty) {
     EXPECT_EQ(text(form, "txtIP"), u"");
 }
 
+TEST_F(Window, SocketLibraryThatFailsToStartIsReportedThenLookupsFail) {
+    net.fake->startupError = 10091;
+    frmMail form(u"localhost");
+    EXPECT_EQ(recorder.messages, (std::vector<Message>{{u"10091", u""}, CantResolve}));
+    EXPECT_EQ(text(form, "txtIP"), u"");
+    EXPECT_TRUE(net.fake->askedNames.empty());
+}
+
 TEST_F(Window, SocketLibraryOpensAtLoadAndClosesOnceAtUnload) {
     net.start(); // one extra start, so a second cleanup would show
     {

@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <limits>
+
 namespace {
 
 // The layout is drawn in twips; 15 twips make one device-independent pixel
@@ -73,6 +75,11 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
     Line1->setFrameShadow(QFrame::Plain);
     Line1->setLineWidth(1);
     Line1->setGeometry(px(2115), px(120), 1, px(720) - px(120));
+
+    // The fields hold whatever is typed, pasted or given on the command line,
+    // whole: a lookup never runs on a silently shortened text.
+    txtHost->setMaxLength(std::numeric_limits<int>::max());
+    txtIP->setMaxLength(std::numeric_limits<int>::max());
 
     Label1->setBuddy(txtHost);
     Label2->setBuddy(txtIP);

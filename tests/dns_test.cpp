@@ -1,0 +1,117 @@
+// Resolver faults end to end: the system resolver asking a DNS server of the
+// test's own on 127.0.0.1 inside `tests/sandbox.sh --dns`.
+#include "lookup/mdlSock.h"
+#include "support/dns_server.h"
+#include "support/recorder.h"
+#include "support/sandbox.h"
+#include "window/frmMail.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTest>
+
+#include <chrono>
+#include <cstdio>
+
+using namespace testing_support;
+using mdlSock::GetHostFromIP;
+using mdlSock::GetIPFromHost;
+using Mode = DnsServer::Mode;
+
+namespace {
+
+const Message CantResolve{u"9001", u"Can't resolve hst"};
+const Message HostNotFound{u"9003", u"Host name Not found"};
+
+class Dns : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        server = new DnsServer;
+        server->addA("multi.dns.test", {10, 53, 0, 2});
+        server->addA("multi.dns.test", {10, 53, 0, 1});
+        server->addAaaa("v6.dns.test");
+        server->addPtr({10, 53, 0, 2}, "multi.dns.test");
+        server->addPtr({10, 53, 0, 4}, "xn--bcher-kva.dns.test");
+        server->addPtr({10, 53, 0, 5}, "bad\xFFname.dns.test");
+        mdlSock::StartWinsock();
+    }
+    static void TearDownTestSuite() { delete server; }
+    void SetUp() override { server->setMode(Mode::Answer); }
+
+    // Runs a lookup and prints how long it blocked.
+    template <class Call> static auto timed(const char* what, Call call) {
+        const auto start = std::chrono::steady_clock::now();
+        auto result = call();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        std::printf("%s blocked for %.3f s\n", what, took.count());
+        return result;
+    }
+
+    static DnsServer* server;
+    MessageRecorder recorder;
+};
+DnsServer* Dns::server = nullptr;
+
+TEST_F(Dns, AnswersComeThroughInTheServersOrder) {
+    EXPECT_EQ(GetIPFromHost(u"multi.dns.test"), u"10.53.0.2");
+    EXPECT_EQ(GetHostFromIP(u"10.53.0.2"), u"multi.dns.test");
+    EXPECT_EQ(GetHostFromIP(u"10.53.0.4"), u"b\u00FCcher.dns.test");
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(Dns, NamesWithoutAnIPv4AddressAndUnknownAddressesAreNotFound) {
+    EXPECT_EQ(GetIPFromHost(u"v6.dns.test"), std::nullopt);
+    EXPECT_EQ(GetIPFromHost(u"nowhere.dns.test"), std::nullopt);
+    EXPECT_EQ(GetHostFromIP(u"10.53.0.99"), u"");
+    EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, CantResolve, HostNotFound}));
+}
+
+TEST_F(Dns, ReverseAnswerThatIsNoHostNameIsRefusedByTheResolver) {
+    // The C library checks PTR answers for host-name syntax, so a name with a
+    // byte that is no letter, digit or hyphen never reaches hostip from DNS.
+    EXPECT_EQ(GetHostFromIP(u"10.53.0.5"), u"");
+    EXPECT_EQ(recorder.messages, std::vector<Message>{HostNotFound});
+}
+
+TEST_F(Dns, ServerFailureIsNotFound) {
+    server->setMode(Mode::ServFail);
+    EXPECT_EQ(timed("SERVFAIL, forward", [] { return GetIPFromHost(u"multi.dns.test"); }),
+              std::nullopt);
+    EXPECT_EQ(timed("SERVFAIL, reverse", [] { return GetHostFromIP(u"10.53.0.2"); }), u"");
+    EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, HostNotFound}));
+}
+
+TEST_F(Dns, SilentServerTimesOutAndTheWindowWorksAgain) {
+    server->setMode(Mode::Silent);
+    const int asked = server->questions();
+    EXPECT_EQ(timed("silent server, forward", [] { return GetIPFromHost(u"multi.dns.test"); }),
+              std::nullopt);
+    EXPECT_EQ(timed("silent server, reverse", [] { return GetHostFromIP(u"10.53.0.2"); }), u"");
+    EXPECT_GT(server->questions(), asked) << "the questions did reach the server";
+    EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, HostNotFound}));
+
+    recorder.messages.clear();
+    frmMail form(u"multi.dns.test");
+    auto* txtHost = form.findChild<QLineEdit*>(QStringLiteral("txtHost"));
+    auto* txtIP = form.findChild<QLineEdit*>(QStringLiteral("txtIP"));
+    EXPECT_EQ(txtIP->text(), QString());
+    server->setMode(Mode::Answer);
+    QTest::keyClick(txtHost, Qt::Key_Return);
+    EXPECT_EQ(txtIP->text(), QStringLiteral("10.53.0.2"));
+    EXPECT_EQ(recorder.messages, std::vector<Message>{CantResolve});
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!inSandbox()) {
+        std::fprintf(stderr, "DNS tests run only inside tests/sandbox.sh --dns\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
