@@ -9,6 +9,7 @@ packages=(
     clang-14 libclang-rt-14-dev                        # fuzzing
     util-linux iproute2                                # resolver sandbox
     xvfb xauth x11-utils imagemagick fonts-dejavu-core # screenshots under Xvfb
+    desktop-file-utils appstream man-db dpkg-dev file lintian # install and package checks
 )
 
 missing=()

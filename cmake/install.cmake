@@ -1,0 +1,44 @@
+# What `cmake --install` puts in place, and the Debian package made from it.
+include(GNUInstallDirs)
+
+install(TARGETS hostip RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES data/${HOSTIP_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES data/${HOSTIP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES data/icons/${HOSTIP_APP_ID}.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+foreach(size 16 32 48 64 128 256)
+    install(FILES data/icons/hostip-${size}.png
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+            RENAME ${HOSTIP_APP_ID}.png)
+endforeach()
+
+# Man page and package documentation, compressed as Debian expects.
+find_program(GZIP gzip REQUIRED)
+set(docs ${CMAKE_CURRENT_BINARY_DIR}/docs)
+add_custom_command(
+    OUTPUT ${docs}/hostip.1.gz ${docs}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
+    COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/hostip.1 > ${docs}/hostip.1.gz
+    COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/changelog > ${docs}/changelog.gz
+    DEPENDS data/hostip.1 data/changelog)
+add_custom_target(hostip_docs ALL DEPENDS ${docs}/hostip.1.gz ${docs}/changelog.gz)
+install(FILES ${docs}/hostip.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES data/copyright ${docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME hostip)
+set(CPACK_PACKAGE_VENDOR "The hostip developers")
+set(CPACK_PACKAGE_CONTACT "The hostip developers <hostip@users.noreply.github.com>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://github.com/hostip/hostip)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "A small Qt window with two columns, the host name and the dotted IPv4\n\
+address. A button under each column looks it up through the system's\n\
+resolver and fills in the other.")
+include(CPack)

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Checks what `cmake --install` puts in place and the Debian package CPack makes:
+# the files are there and pass their validators, the package installs into a
+# fresh tree and its hostip answers --help and --version without a display, and
+# lintian finds no error.
+#
+#   tests/package.sh BUILD_DIR
+set -uo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+id=io.github.hostip.HostIP
+passed=0 failed=0
+
+check() { # check DESCRIPTION COMMAND...
+    local what=$1
+    shift
+    if out=$("$@" 2>&1); then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        printf 'FAILED: %s\n%s\n' "$what" "$out"
+    fi
+}
+
+# --- cmake --install
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+for f in bin/hostip share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+    share/icons/hicolor/scalable/apps/$id.svg share/man/man1/hostip.1.gz; do
+    check "installed $f" test -f "$prefix/$f"
+done
+for size in 16 32 48 64 128 256; do
+    png=$prefix/share/icons/hicolor/${size}x$size/apps/$id.png
+    check "icon $size px" bash -c "[ \"\$(identify -format %wx%h '$png')\" = ${size}x$size ]"
+done
+check "desktop entry validates" desktop-file-validate "$prefix/share/applications/$id.desktop"
+check "desktop entry launches hostip plainly" grep -qx 'Exec=hostip' "$prefix/share/applications/$id.desktop"
+check "AppStream metadata validates" appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml"
+check "man page renders without warnings" bash -c \
+    "[ -z \"\$(MANWIDTH=80 man --warnings -l '$prefix/share/man/man1/hostip.1.gz' 2>&1 >/dev/null)\" ]"
+
+# --- the Debian package
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null)
+deb=$(ls "$work"/pkg/hostip_*.deb 2>/dev/null | head -n 1)
+check "CPack made a .deb" test -n "$deb"
+if [ -n "$deb" ]; then
+    check "dependencies come from dpkg-shlibdeps" bash -c "dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
+    dpkg -x "$deb" "$work/root"
+    bin=$work/root/usr/bin/hostip
+    check "--version from the package" bash -c "[ \"\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --version)\" = 'hostip 1.0.0' ]"
+    check "--help from the package" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --help | grep -q '^Usage: hostip'"
+    check "other command lines still want a window" bash -c "! env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --helpx 2>/dev/null"
+    if command -v lintian >/dev/null; then
+        check "lintian finds no error" bash -c "! lintian --no-tag-display-limit '$deb' 2>&1 | grep '^E:'"
+    fi
+fi
+
+echo "package: $passed passed, $failed failed"
+[ "$failed" = 0 ]
