@@ -22,9 +22,6 @@ using Mode = DnsServer::Mode;
 
 namespace {
 
-const Message CantResolve{u"9001", u"Can't resolve hst"};
-const Message HostNotFound{u"9003", u"Host name Not found"};
-
 class Dns : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {

@@ -11,10 +11,6 @@ using mdlSock::GetIPFromHost;
 
 namespace {
 
-const Message CantResolve{u"9001", u"Can't resolve hst"};
-const Message InvalidAddress{u"9002", u"Invalid IP address"};
-const Message HostNotFound{u"9003", u"Host name Not found"};
-
 class Lookups : public ::testing::Test {
   protected:
     void SetUp() override {

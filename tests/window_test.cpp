@@ -21,10 +21,6 @@ using namespace testing_support;
 
 namespace {
 
-const Message CantResolve{u"9001", u"Can't resolve hst"};
-const Message InvalidAddress{u"9002", u"Invalid IP address"};
-const Message HostNotFound{u"9003", u"Host name Not found"};
-
 template <class T = QWidget> T* child(QWidget& form, const char* name) {
     T* widget = form.findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(widget, nullptr) << name;

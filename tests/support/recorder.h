@@ -19,6 +19,11 @@ struct Message {
     bool operator==(const Message&) const = default;
 };
 
+// The coded messages, as the user must see them.
+inline const Message CantResolve{u"9001", u"Can't resolve hst"};
+inline const Message InvalidAddress{u"9002", u"Invalid IP address"};
+inline const Message HostNotFound{u"9003", u"Host name Not found"};
+
 // Records every message box shown while it lives.
 class MessageRecorder {
   public:
@@ -51,16 +56,18 @@ class FakeResolver : public wsock32::Resolver {
     int startup() override { return startupError; }
     wsock32::Answer byName(const std::string& name) override {
         askedNames.push_back(name);
-        if (duringLookup) duringLookup();
-        const auto it = names.find(name);
-        if (it == names.end()) return {std::nullopt, notFoundError};
-        return {it->second, 0};
+        return answer(names, name);
     }
     wsock32::Answer byAddress(const wsock32::Address& address) override {
         askedAddresses.push_back(address);
+        return answer(addresses, address);
+    }
+
+  private:
+    template <class Table, class Key> wsock32::Answer answer(const Table& table, const Key& key) {
         if (duringLookup) duringLookup();
-        const auto it = addresses.find(address);
-        if (it == addresses.end()) return {std::nullopt, notFoundError};
+        const auto it = table.find(key);
+        if (it == table.end()) return {std::nullopt, notFoundError};
         return {it->second, 0};
     }
 };
