@@ -6,7 +6,6 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <system_error>
 
 namespace runtime {
