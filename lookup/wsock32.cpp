@@ -115,7 +115,8 @@ struct Published {
 };
 
 struct Library {
-    std::unique_ptr<Resolver> resolver = makeSystemResolver();
+    std::shared_ptr<Resolver> resolver = makeSystemResolver();
+    Waiter waiter;
     int starts = 0;
     Published published;
 };
@@ -130,6 +131,11 @@ int leave(int error) {
     return error;
 }
 
+Answer wait(BlockingCall call) {
+    const Waiter& waiter = library().waiter;
+    return waiter ? waiter(std::move(call)) : call();
+}
+
 const hostent* answer(Answer a) {
     leave(a.error);
     if (!a.record) return nullptr;
@@ -138,13 +144,17 @@ const hostent* answer(Answer a) {
 
 } // namespace
 
-std::unique_ptr<Resolver> makeSystemResolver() {
-    return std::make_unique<SystemResolver>();
+std::shared_ptr<Resolver> makeSystemResolver() {
+    return std::make_shared<SystemResolver>();
 }
 
-std::unique_ptr<Resolver> setResolver(std::unique_ptr<Resolver> resolver) {
+std::shared_ptr<Resolver> setResolver(std::shared_ptr<Resolver> resolver) {
     if (!resolver) resolver = makeSystemResolver();
     return std::exchange(library().resolver, std::move(resolver));
+}
+
+Waiter setWaiter(Waiter waiter) {
+    return std::exchange(library().waiter, std::move(waiter));
 }
 
 int WSAStartup(std::uint16_t versionRequested, WSADATA& data) {
@@ -167,7 +177,9 @@ int WSACleanup() {
 
 const hostent* gethostbyname(const char* name) {
     if (library().starts == 0) return answer({std::nullopt, WsaNotInitialised});
-    return answer(library().resolver->byName(name ? name : ""));
+    return answer(wait([resolver = library().resolver, query = std::string(name ? name : "")] {
+        return resolver->byName(query);
+    }));
 }
 
 const hostent* gethostbyaddr(const char* address, int length, int family) {
@@ -176,7 +188,8 @@ const hostent* gethostbyaddr(const char* address, int length, int family) {
         return answer({std::nullopt, WsaAfNotSupported});
     Address bytes{};
     std::memcpy(bytes.data(), address, bytes.size());
-    return answer(library().resolver->byAddress(bytes));
+    return answer(
+        wait([resolver = library().resolver, bytes] { return resolver->byAddress(bytes); }));
 }
 
 } // namespace wsock32

@@ -9,10 +9,19 @@
 // copy out what they need at once.
 //
 // The answers come from a Resolver: the system's by default, a fake in tests.
+//
+// Threads. Everything here is called on one thread, the one that asks for the
+// lookups (the window's GUI thread), and the start-up count, the published
+// record and the failure record are touched by that thread alone. The one
+// exception is the blocking call into the resolver: it goes through a Waiter,
+// which may run it on a thread of its own. That call owns what it touches (the
+// resolver, kept alive by its own reference, and a copy of the question), so it
+// may outlive the lookup that started it.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +32,8 @@ namespace wsock32 {
 constexpr int AfInet = 2;
 constexpr int WsaNotInitialised = 10093;
 constexpr int WsaAfNotSupported = 10047;
+constexpr int WsaInterrupted = 10004; // the wait for the answer was given up
+constexpr int WsaInProgress = 10036;  // another blocking call is still waiting
 
 struct hostent {
     char* h_name;
@@ -68,10 +79,22 @@ class Resolver {
 
 // Puts `resolver` behind the calls above and returns the one it replaces; a
 // null resolver puts the system's back. Start-up state is kept across the swap.
-std::unique_ptr<Resolver> setResolver(std::unique_ptr<Resolver> resolver);
+std::shared_ptr<Resolver> setResolver(std::shared_ptr<Resolver> resolver);
 
 // The system's resolver: the host lookup functions of the C library, so the
 // answer follows nsswitch.conf (hosts file, DNS, ...).
-std::unique_ptr<Resolver> makeSystemResolver();
+std::shared_ptr<Resolver> makeSystemResolver();
+
+// One blocking question to the resolver, ready to run on any thread.
+using BlockingCall = std::function<Answer()>;
+
+// Runs a blocking call and returns its answer, on the thread that called it.
+// It may run the call elsewhere and wait in its own way; when it gives up
+// waiting it answers {no record, WsaInterrupted}.
+using Waiter = std::function<Answer(BlockingCall call)>;
+
+// Installs the waiter and returns the one it replaces. An empty waiter (the
+// default) runs the call right where it is.
+Waiter setWaiter(Waiter waiter);
 
 } // namespace wsock32

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ pkg-config libidn2-dev qt6-base-dev # build
+    cmake make g++ pkg-config libidn2-dev qt6-base-dev qt6-base-private-dev # build
     libgtest-dev libbenchmark-dev                      # tests and benchmarks
     clang-14 libclang-rt-14-dev                        # fuzzing
     util-linux iproute2                                # resolver sandbox

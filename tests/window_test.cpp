@@ -14,6 +14,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <memory>
 
@@ -30,6 +33,19 @@ template <class T = QWidget> T* child(QWidget& form, const char* name) {
 std::u16string text(QWidget& form, const char* field) {
     return child<QLineEdit>(form, field)->text().toStdU16String();
 }
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+  public:
+    PaintCounter(QWidget* widget, int& count) : count_(count) { widget->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count_;
+        return false;
+    }
+
+  private:
+    int& count_;
+};
 
 class Window : public ::testing::Test {
   protected:
@@ -131,25 +147,138 @@ TEST_F(Window, EnterAndClicksRunTheirColumnsLookup) {
     EXPECT_TRUE(recorder.messages.empty());
 }
 
+// Runs `trigger`, which starts a lookup that the fake resolver holds back,
+// and `during` while it is held; then lets the lookup go on.
+template <class Trigger, class During>
+void whileBlocked(FakeResolver& fake, Trigger trigger, During during) {
+    fake.gate.close();
+    const int before = fake.gate.entered();
+    QTimer::singleShot(0, [&] {
+        fake.gate.awaitEntered(before + 1);
+        during();
+        fake.gate.open();
+    });
+    trigger();
+    fake.gate.open();
+}
+
 TEST_F(Window, TargetFieldIsEmptyAndCursorBusyWhileTheLookupBlocks) {
     frmMail form(u"localhost");
     auto* txtHost = child<QLineEdit>(form, "txtHost");
     auto* txtIP = child<QLineEdit>(form, "txtIP");
     std::vector<QString> seen;
-    net.fake->duringLookup = [&] {
+    const auto look = [&] {
         const QCursor* cursor = QGuiApplication::overrideCursor();
         EXPECT_TRUE(cursor && cursor->shape() == Qt::WaitCursor);
         seen.push_back(txtIP->text() + QLatin1Char('|') + txtHost->text());
     };
     txtHost->setText(QStringLiteral("nowhere.test"));
-    QTest::keyClick(txtHost, Qt::Key_Return);
+    whileBlocked(
+        *net.fake, [&] { QTest::keyClick(txtHost, Qt::Key_Return); }, look);
     QTest::keyClick(txtIP, Qt::Key_Return); // now empty: refused without a lookup
     txtIP->setText(QStringLiteral("10.0.0.7"));
-    QTest::keyClick(txtIP, Qt::Key_Return);
+    whileBlocked(
+        *net.fake, [&] { QTest::keyClick(txtIP, Qt::Key_Return); }, look);
     EXPECT_EQ(seen,
               (std::vector<QString>{QStringLiteral("|nowhere.test"), QStringLiteral("10.0.0.7|")}));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "restored on every path";
     EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
+}
+
+TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
+    frmMail form(u"localhost");
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    auto* txtHost = child<QLineEdit>(form, "txtHost");
+    auto* txtIP = child<QLineEdit>(form, "txtIP");
+    auto* cmdGetIP = child<QPushButton>(form, "cmdGetIP");
+    auto* cmdGetHost = child<QPushButton>(form, "cmdGetHost");
+    txtHost->setText(QStringLiteral("example.test"));
+    txtHost->setFocus();
+
+    QStringList log;
+    QObject::connect(txtIP, &QLineEdit::textChanged, [&](const QString& t) {
+        if (!t.isEmpty()) log << QStringLiteral("answer ") + t;
+    });
+    QObject::connect(txtHost, &QLineEdit::textEdited,
+                     [&](const QString& t) { log << QStringLiteral("typed ") + t; });
+    QObject::connect(cmdGetHost, &QPushButton::clicked, [&] { log << QStringLiteral("click"); });
+    int paints = 0;
+    PaintCounter counter(txtIP, paints);
+
+    QWindow* window = form.windowHandle();
+    const auto key = [&](int code, const QString& text) {
+        for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+            QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
+                window, type, code, Qt::NoModifier, text);
+    };
+    const auto click = [&](QWidget* target) {
+        const QPointF at = target->mapTo(&form, target->rect().center());
+        const QPointF global = form.mapToGlobal(at);
+        using QWSI = QWindowSystemInterface;
+        QWSI::handleMouseEvent<QWSI::AsynchronousDelivery>(
+            window, at, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
+        QWSI::handleMouseEvent<QWSI::AsynchronousDelivery>(
+            window, at, global, Qt::NoButton, Qt::LeftButton, QEvent::MouseButtonRelease);
+    };
+
+    bool checked = false;
+    whileBlocked(
+        *net.fake, [&] { QTest::keyClick(txtHost, Qt::Key_Return); },
+        [&] {
+            // Queued input, as the platform hands it over: a second Enter, a key, a click.
+            key(Qt::Key_Return, QStringLiteral("\r"));
+            key(Qt::Key_Z, QStringLiteral("z"));
+            click(cmdGetHost);
+            // What an assistive tool can do: read, press a button, set a text.
+            QAccessibleInterface* ip = QAccessible::queryAccessibleInterface(txtIP);
+            EXPECT_EQ(ip->text(QAccessible::Value), QString()) << "the emptied field reads empty";
+            QAccessible::queryAccessibleInterface(cmdGetIP)->actionInterface()->doAction(
+                QAccessibleActionInterface::pressAction());
+            QAccessible::queryAccessibleInterface(txtHost)->editableTextInterface()->replaceText(
+                0, 12, QStringLiteral("other.test"));
+            const int paintsBefore = paints;
+            txtIP->update();
+            // Long enough for the queued input, the pressed button's click and the repaint.
+            QTest::qWait(300);
+            EXPECT_GT(paints, paintsBefore) << "the window repaints while the lookup waits";
+            EXPECT_EQ(net.fake->gate.entered(), 2) << "nothing but the start-up and this lookup";
+            EXPECT_TRUE(log.isEmpty()) << log.join(QLatin1Char(',')).toStdString();
+            EXPECT_EQ(txtHost->text(), QStringLiteral("example.test")) << "text set from outside";
+            checked = true;
+        });
+    ASSERT_TRUE(checked);
+    // The answer lands first, then the held input in the order it came: the
+    // second Enter looks the name up again, the key is typed, the click runs.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.size() >= 4; }));
+    EXPECT_EQ(log,
+              (QStringList{"answer 10.0.0.7", "answer 10.0.0.7", "typed example.testz", "click"}));
+    EXPECT_EQ(net.fake->askedNames,
+              (std::vector<std::string>{"localhost", "example.test", "example.test"}));
+    EXPECT_EQ(txtHost->text(), QStringLiteral("example.test"));
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
+    net.start(); // one extra start, so a second cleanup would show
+    {
+        frmMail form(u"localhost");
+        form.show();
+        auto* txtHost = child<QLineEdit>(form, "txtHost");
+        net.fake->gate.close();
+        QTimer::singleShot(0, [&] {
+            net.fake->gate.awaitEntered(2); // the start-up lookup, then this one
+            form.close();
+        });
+        QTest::keyClick(txtHost, Qt::Key_Return); // comes back while the resolver still waits
+        EXPECT_FALSE(form.isVisible());
+        EXPECT_EQ(net.fake->askedNames.size(), 2u);
+    }
+    EXPECT_EQ(wsock32::WSACleanup(), 0) << "the test's own start is still open";
+    EXPECT_EQ(wsock32::WSACleanup(), wsock32::WsaNotInitialised);
+    // The resolver answers after all: its worker finishes into memory of its own.
+    net.fake->gate.open();
+    net.fake->gate.awaitLeft(2);
 }
 
 TEST_F(Window, LayoutFollowsTheTwipGrid) {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <limits>
 
@@ -89,8 +90,18 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
 
     connect(cmdGetIP, &QPushButton::clicked, this, &frmMail::cmdGetIP_Click);
     connect(cmdGetHost, &QPushButton::clicked, this, &frmMail::cmdGetHost_Click);
-    txtHost->installEventFilter(this);
-    txtIP->installEventFilter(this);
+    for (QObject* watched : std::initializer_list<QObject*>{txtHost, txtIP, cmdGetIP, cmdGetHost})
+        watched->installEventFilter(this);
+    // Text set from outside while a lookup runs (an assistive tool can set a
+    // field's text at any time) is refused: the lookup's fields stay as they are.
+    for (QLineEdit* field : {txtHost, txtIP}) {
+        connect(field, &QLineEdit::textChanged, this, [this, field] {
+            const QString& kept = field == txtHost ? keptHost_ : keptIP_;
+            if (!busy_ || field->text() == kept) return;
+            const QSignalBlocker quiet(field);
+            field->setText(kept);
+        });
+    }
 
     Form_Load(commandLine);
 }
@@ -112,9 +123,11 @@ void frmMail::Form_Load(const std::u16string& commandLine) {
         cmdGetIP_Click();
         break;
     case startup::Path::LocalHost: {
-        BusyCursor busy;
-        txtIP->setText(qt(mdlSock::GetIPFromHost(u"").value_or(u"")));
-        txtHost->setText(qt(mdlSock::GetHostFromIP(txtIP->text().toStdU16String())));
+        std::u16string address, host;
+        runLookup([&] { address = mdlSock::GetIPFromHost(u"").value_or(u""); });
+        txtIP->setText(qt(address));
+        runLookup([&] { host = mdlSock::GetHostFromIP(address); });
+        txtHost->setText(qt(host));
         break;
     }
     }
@@ -128,22 +141,42 @@ void frmMail::Form_Unload() {
 
 void frmMail::closeEvent(QCloseEvent* event) {
     Form_Unload();
+    // Closing does not wait for a lookup in progress: the lookup is given up
+    // and the program ends with its window.
+    window::LookupWaiter::abandon();
     event->accept();
 }
 
+void frmMail::runLookup(const std::function<void()>& lookup) {
+    busy_ = true;
+    keptHost_ = txtHost->text();
+    keptIP_ = txtIP->text();
+    {
+        BusyCursor busy;
+        lookup();
+    }
+    busy_ = false;
+}
+
 void frmMail::cmdGetIP_Click() {
+    // One lookup at a time, and none once the window is unloaded.
+    if (busy_ || unloaded_) return;
     // Show the field empty while the lookup blocks.
     txtIP->clear();
     txtIP->repaint();
-    BusyCursor busy;
-    txtIP->setText(qt(mdlSock::GetIPFromHost(txtHost->text().toStdU16String()).value_or(u"")));
+    std::u16string address;
+    runLookup(
+        [&] { address = mdlSock::GetIPFromHost(txtHost->text().toStdU16String()).value_or(u""); });
+    txtIP->setText(qt(address));
 }
 
 void frmMail::cmdGetHost_Click() {
+    if (busy_ || unloaded_) return;
     txtHost->clear();
     txtHost->repaint();
-    BusyCursor busy;
-    txtHost->setText(qt(mdlSock::GetHostFromIP(txtIP->text().toStdU16String())));
+    std::u16string host;
+    runLookup([&] { host = mdlSock::GetHostFromIP(txtIP->text().toStdU16String()); });
+    txtHost->setText(qt(host));
 }
 
 bool frmMail::eventFilter(QObject* watched, QEvent* event) {
@@ -152,6 +185,11 @@ bool frmMail::eventFilter(QObject* watched, QEvent* event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (watched == txtHost) cmdGetIP_Click();
             if (watched == txtIP) cmdGetHost_Click();
+            // Enter on a focused button presses it, as Space does.
+            if (watched == cmdGetIP || watched == cmdGetHost) {
+                static_cast<QPushButton*>(watched)->click();
+                return true;
+            }
         }
     }
     return QWidget::eventFilter(watched, event); // the key goes on to the field

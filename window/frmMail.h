@@ -2,8 +2,12 @@
 // a lookup button under each.
 #pragma once
 
+#include "window/waiter.h"
+
+#include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
 class QFrame;
@@ -30,7 +34,11 @@ class frmMail : public QWidget {
     void Form_Unload();
     void cmdGetIP_Click();
     void cmdGetHost_Click();
+    // Runs a command's lookup: a wait cursor meanwhile, and no other command
+    // and no text set from outside until it is over.
+    void runLookup(const std::function<void()>& lookup);
 
+    window::LookupWaiter waiter_;
     QLabel* Label1;
     QLineEdit* txtHost;
     QPushButton* cmdGetIP;
@@ -39,4 +47,6 @@ class frmMail : public QWidget {
     QPushButton* cmdGetHost;
     QFrame* Line1;
     bool unloaded_ = false;
+    bool busy_ = false;
+    QString keptHost_, keptIP_; // the fields' texts while a lookup runs
 };

@@ -1,5 +1,7 @@
 #include "window/messagebox.h"
 
+#include "window/waiter.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
@@ -8,6 +10,8 @@
 namespace window {
 
 void showMessageBox(const std::u16string& text, const std::u16string& title) {
+    // A lookup given up because its window was closed has nothing more to say.
+    if (LookupWaiter::abandoned()) return;
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
                     QString::fromStdU16String(text), QMessageBox::Ok, QApplication::activeWindow());
     box.setObjectName(QStringLiteral("codedMessage"));

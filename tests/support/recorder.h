@@ -4,9 +4,10 @@
 #include "lookup/wsock32.h"
 #include "runtime/messagebox.h"
 
-#include <functional>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -42,6 +43,53 @@ class MessageRecorder {
     runtime::MessageBox previous_;
 };
 
+// Holds lookups back while closed, as a resolver that waits for a silent
+// server would. Lookups may run on another thread than the test's.
+class Gate {
+  public:
+    void close() {
+        set([&] { closed_ = true; });
+    }
+    void open() {
+        set([&] { closed_ = false; });
+    }
+    // Blocks the caller until `n` lookups have come to the gate, or have left it.
+    void awaitEntered(int n) {
+        await([&] { return entered_ >= n; });
+    }
+    void awaitLeft(int n) {
+        await([&] { return left_ >= n; });
+    }
+    int entered() {
+        std::lock_guard lock(mutex_);
+        return entered_;
+    }
+    // Called by each lookup.
+    void pass() {
+        std::unique_lock lock(mutex_);
+        ++entered_;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return !closed_; });
+        ++left_;
+        changed_.notify_all();
+    }
+
+  private:
+    template <class F> void set(F f) {
+        std::lock_guard lock(mutex_);
+        f();
+        changed_.notify_all();
+    }
+    template <class F> void await(F until) {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, until);
+    }
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool closed_ = false;
+    int entered_ = 0, left_ = 0;
+};
+
 // Answers from tables and counts what it was asked.
 class FakeResolver : public wsock32::Resolver {
   public:
@@ -51,7 +99,7 @@ class FakeResolver : public wsock32::Resolver {
     std::map<wsock32::Address, wsock32::HostRecord> addresses;
     std::vector<std::string> askedNames;
     std::vector<wsock32::Address> askedAddresses;
-    std::function<void()> duringLookup; // runs inside every lookup, if set
+    Gate gate;
 
     int startup() override { return startupError; }
     wsock32::Answer byName(const std::string& name) override {
@@ -65,7 +113,7 @@ class FakeResolver : public wsock32::Resolver {
 
   private:
     template <class Table, class Key> wsock32::Answer answer(const Table& table, const Key& key) {
-        if (duringLookup) duringLookup();
+        gate.pass();
         const auto it = table.find(key);
         if (it == table.end()) return {std::nullopt, notFoundError};
         return {it->second, 0};
@@ -76,7 +124,7 @@ class FakeResolver : public wsock32::Resolver {
 class FakeNetwork {
   public:
     FakeNetwork() {
-        auto owned = std::make_unique<FakeResolver>();
+        auto owned = std::make_shared<FakeResolver>();
         fake = owned.get();
         wsock32::setResolver(std::move(owned));
     }
