@@ -9,6 +9,7 @@ packages=(
     clang-14 libclang-rt-14-dev                        # fuzzing
     util-linux iproute2                                # resolver sandbox
     xvfb xauth x11-utils imagemagick fonts-dejavu-core # screenshots under Xvfb
+    openbox dbus at-spi2-core python3-xlib python3-gi gir1.2-atspi-2.0 # desktop tests
     desktop-file-utils appstream man-db dpkg-dev file lintian # install and package checks
 )
 

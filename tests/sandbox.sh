@@ -4,10 +4,11 @@
 # tests' own hosts file, "hosts: files" in nsswitch.conf, a resolv.conf that
 # names only 127.0.0.1, and the host name "hostip-test".
 #
-#   tests/sandbox.sh [--dns] COMMAND [ARGS...]
+#   tests/sandbox.sh [--dns] [--resolver-options OPTIONS] COMMAND [ARGS...]
 #
 # With --dns, nsswitch.conf says "hosts: files dns", so names missing from the
 # hosts file go to a DNS server that the command itself runs on 127.0.0.1:53.
+# resolv.conf's options are "timeout:1 attempts:1" unless given.
 #
 # Exits 77, which ctest reports as skipped, where namespaces are refused.
 set -euo pipefail
@@ -24,15 +25,20 @@ if [ "${1:-}" != --inside ]; then
 fi
 shift
 sources=files
+options="timeout:1 attempts:1"
 if [ "${1:-}" = --dns ]; then
     sources="files dns"
     shift
+fi
+if [ "${1:-}" = --resolver-options ]; then
+    options=$2
+    shift 2
 fi
 
 etc=$(mktemp -d)
 trap 'rm -rf "$etc"' EXIT
 printf 'hosts: %s\n' "$sources" >"$etc/nsswitch.conf"
-printf 'nameserver 127.0.0.1\noptions timeout:1 attempts:1\n' >"$etc/resolv.conf"
+printf 'nameserver 127.0.0.1\noptions %s\n' "$options" >"$etc/resolv.conf"
 mount --bind "$here/hosts" /etc/hosts
 mount --bind "$etc/nsswitch.conf" /etc/nsswitch.conf
 mount --bind "$etc/resolv.conf" "$(readlink -f /etc/resolv.conf)"

@@ -4,6 +4,8 @@
 #include "lookup/wsock32.h"
 #include "window/startup.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -39,6 +41,37 @@ class BusyCursor {
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
+// To assistive tools the window is a frame named by its title, and the
+// separator line, which says nothing, is left out of its children.
+class AccessibleForm final : public QAccessibleWidget {
+  public:
+    explicit AccessibleForm(QWidget* form) : QAccessibleWidget(form, QAccessible::Window) {}
+    int childCount() const override { return static_cast<int>(shown().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QWidget*> children = shown();
+        if (index < 0 || index >= children.size()) return nullptr;
+        return QAccessible::queryAccessibleInterface(children.at(index));
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return child ? static_cast<int>(shown().indexOf(child->object())) : -1;
+    }
+
+  private:
+    QList<QWidget*> shown() const {
+        QList<QWidget*> children;
+        for (QWidget* w : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            if (!w->isWindow() && !w->isHidden() && w->objectName() != QLatin1String("Line1"))
+                children.append(w);
+        return children;
+    }
+};
+
+QAccessibleInterface* accessibleForm(const QString& className, QObject* object) {
+    if (className == QLatin1String("frmMail") && object->isWidgetType())
+        return new AccessibleForm(static_cast<QWidget*>(object));
+    return nullptr;
+}
+
 template <class T> T* named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -57,7 +90,13 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
       Line1(named(new QFrame(this), "Line1")) {
     setObjectName(QStringLiteral("frmMail"));
     setWindowTitle(QStringLiteral("HOST <-> IP {hostip}"));
+    // A fixed size, and no maximise button on any desktop.
     setFixedSize(px(4230), px(855));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    static const bool accessible = (QAccessible::installFactory(accessibleForm), true);
+    (void)accessible;
 
     // Small enough for every caption to fit its control at the drawn size.
     QFont small = font();

@@ -1,0 +1,327 @@
+#!/usr/bin/python3
+"""The real hostip on a real X server, as a desktop sees it.
+
+Run by tests/desktop.sh: inside the resolver sandbox with DNS, under Xvfb with
+openbox, on a session bus of its own. It answers DNS questions on 127.0.0.1:53
+with silence, so a name that is not in the hosts file stalls for as long as
+the resolver keeps trying (resolv.conf: timeout 5 s, 2 attempts, as glibc's
+defaults). It checks and prints:
+
+  * the accessibility tree: every object named, the window a frame named by
+    its title, the separator out of the tree;
+  * during a stall: the window's answer to _NET_WM_PING, its repaint after
+    being uncovered, an AT-SPI read of the address field; then "9001";
+  * closing the window during a stall: how soon it is gone, and the process.
+"""
+import os
+import socket
+import subprocess
+import sys
+import threading
+import time
+
+import gi
+
+gi.require_version("Atspi", "2.0")
+from gi.repository import Atspi  # noqa: E402
+from Xlib import X, XK, Xatom, display  # noqa: E402
+from Xlib.ext import xtest  # noqa: E402
+from Xlib.protocol import event  # noqa: E402
+
+TITLE = "HOST <-> IP {hostip}"
+STALLED_NAME = "stall.dns.test"
+LIMITS = {"ping": 0.25, "repaint": 0.5, "atspi": 0.5, "close": 0.5, "exit": 1.0}
+
+failures = []
+
+
+def check(ok, what):
+    print(("ok: " if ok else "FAILED: ") + what, flush=True)
+    if not ok:
+        failures.append(what)
+
+
+def silent_dns_server():
+    """Takes every question on 127.0.0.1:53 and answers none."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+    sock.bind(("127.0.0.1", 53))
+    asked = []
+
+    def serve():
+        while True:
+            asked.append(sock.recvfrom(512)[0])
+
+    threading.Thread(target=serve, daemon=True).start()
+    return asked
+
+
+class Screen:
+    def __init__(self):
+        self.d = display.Display()
+        self.root = self.d.screen().root
+        self.atom = self.d.intern_atom
+        # Qt answers a ping to the root window with this mask (and the WM's).
+        self.root.change_attributes(event_mask=X.StructureNotifyMask)
+
+    def find(self, title, timeout=10.0):
+        """The client window whose WM_NAME is `title`, once it is mapped."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            w = self._search(self.root, title)
+            if w is not None and w.get_attributes().map_state == X.IsViewable:
+                return w
+            time.sleep(0.02)
+        return None
+
+    def _search(self, w, title):
+        try:
+            if w.get_wm_name() == title:
+                return w
+            for c in w.query_tree().children:
+                found = self._search(c, title)
+                if found is not None:
+                    return found
+        except Exception:  # a window that went away while we looked
+            pass
+        return None
+
+    def viewable(self, w):
+        try:
+            return w.get_attributes().map_state == X.IsViewable
+        except Exception:
+            return False
+
+    def rect(self, w):
+        g = w.get_geometry()
+        t = w.translate_coords(self.root, 0, 0)
+        return -t.x, -t.y, g.width, g.height
+
+    def key(self, keysym_name, modifiers=()):
+        codes = [self.d.keysym_to_keycode(XK.string_to_keysym(m)) for m in modifiers]
+        code = self.d.keysym_to_keycode(XK.string_to_keysym(keysym_name))
+        for c in codes + [code]:
+            xtest.fake_input(self.d, X.KeyPress, c)
+        for c in [code] + codes[::-1]:
+            xtest.fake_input(self.d, X.KeyRelease, c)
+        self.d.sync()
+
+    def type(self, text):
+        for ch in text:
+            self.key({".": "period", "-": "minus"}.get(ch, ch))
+
+    def click(self, x, y):
+        xtest.fake_input(self.d, X.MotionNotify, x=x, y=y)
+        xtest.fake_input(self.d, X.ButtonPress, 1)
+        xtest.fake_input(self.d, X.ButtonRelease, 1)
+        self.d.sync()
+
+    def ping(self, w, stamp):
+        """Seconds until the client answers _NET_WM_PING, or None."""
+        protocols, ping = self.atom("WM_PROTOCOLS"), self.atom("_NET_WM_PING")
+        msg = event.ClientMessage(window=w, client_type=protocols,
+                                  data=(32, [ping, stamp, w.id, 0, 0]))
+        start = time.monotonic()
+        w.send_event(msg, event_mask=0)
+        self.d.flush()
+        while time.monotonic() - start < 3.0:
+            while self.d.pending_events():
+                e = self.d.next_event()
+                if (e.type == X.ClientMessage and e.client_type == protocols
+                        and e.data[1][0] == ping and e.data[1][1] == stamp):
+                    return time.monotonic() - start
+            time.sleep(0.002)
+        return None
+
+    def repaint_after_uncover(self, w):
+        """Covers the window with another, uncovers it and returns the seconds
+        until it shows what it showed before, or None. A blinking text cursor
+        may differ: up to 1 % of the pixels are let pass."""
+        x, y, width, height = self.rect(w)
+        shot = lambda: self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
+        before = shot()
+        scr = self.d.screen()
+        magenta = scr.default_colormap.alloc_color(0xFFFF, 0, 0xFFFF).pixel
+        cover = self.root.create_window(x, y, width, height, 0, scr.root_depth,
+                                        background_pixel=magenta, override_redirect=True)
+        cover.map()
+        self.d.sync()
+        time.sleep(0.1)
+        same = lambda img: differing(img, before) <= width * height // 100
+        if same(shot()):
+            return None  # the cover did not show: nothing measured
+        cover.destroy()
+        self.d.sync()
+        start = time.monotonic()
+        while time.monotonic() - start < 3.0:
+            if same(shot()):
+                return time.monotonic() - start
+            time.sleep(0.005)
+        return None
+
+
+def differing(a, b):
+    """How many 32-bit pixels differ between two images of the same size."""
+    a, b = bytes(a), bytes(b)
+    return sum(1 for i in range(0, len(a), 4) if a[i:i + 3] != b[i:i + 3])
+
+
+def accessible_app(name, timeout=10.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        desktop = Atspi.get_desktop(0)
+        for i in range(desktop.get_child_count()):
+            app = desktop.get_child_at_index(i)
+            if app is not None and app.get_name() == name:
+                return app
+        time.sleep(0.1)
+    return None
+
+
+def walk(node, depth=0):
+    yield depth, node
+    for i in range(node.get_child_count()):
+        yield from walk(node.get_child_at_index(i), depth + 1)
+
+
+def check_accessibility_tree(app):
+    frames = [app.get_child_at_index(i) for i in range(app.get_child_count())]
+    main = [f for f in frames if f.get_name() == TITLE]
+    check(len(main) == 1, "the window is in the tree, named by its title")
+    if not main:
+        return None
+    frame = main[0]
+    check(frame.get_role() == Atspi.Role.FRAME,
+          "the window's role is frame (got %s)" % frame.get_role_name())
+    seen = []
+    for depth, node in walk(frame):
+        role, name = node.get_role_name(), node.get_name()
+        print("  " * depth + "%s %r" % (role, name))
+        seen.append((role, name))
+        check(bool(name), "%s at depth %d has a name" % (role, depth))
+    expected = {("frame", TITLE), ("label", "Hostname:"), ("label", "IP:"),
+                ("text", "Hostname:"), ("text", "IP:"),
+                ("push button", "Resolve IP -->"), ("push button", "<-- Resolve Hostname")}
+    check(set(seen) == expected, "exactly the window, two labels, two fields, two buttons")
+    return frame
+
+
+def field(frame, name):
+    for _, node in walk(frame):
+        if node.get_role() == Atspi.Role.TEXT and node.get_name() == name:
+            return node
+    return None
+
+
+def start_stalled_lookup(screen, w):
+    """Types the stalled name into the host field and presses Enter there."""
+    x, y, _, _ = screen.rect(w)
+    screen.click(x + 40, y + 25)  # the host field
+    time.sleep(0.1)
+    screen.key("a", ["Control_L"])
+    screen.type(STALLED_NAME)
+    screen.key("Return")
+
+
+def main():
+    hostip = sys.argv[1]
+    asked = silent_dns_server()
+    wm = subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
+    time.sleep(0.5)
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
+    app_proc = subprocess.Popen([hostip, "localhost"], env=env)
+    screen = Screen()
+    try:
+        w = screen.find(TITLE)
+        check(w is not None, "the window came up")
+        if w is None:
+            return
+        time.sleep(0.3)
+
+        # The window manager offers no maximise for the fixed-size window.
+        hints = w.get_wm_normal_hints()
+        check((hints.min_width, hints.min_height) == (hints.max_width, hints.max_height) != (0, 0),
+              "equal minimum and maximum size hints")
+        allowed = w.get_full_property(screen.atom("_NET_WM_ALLOWED_ACTIONS"), Xatom.ATOM)
+        names = {screen.d.get_atom_name(a) for a in (allowed.value if allowed else [])}
+        check("_NET_WM_ACTION_CLOSE" in names and not any("MAXIMIZE" in n for n in names),
+              "openbox offers close and no maximise (%s)" % " ".join(sorted(names)))
+
+        app = accessible_app("hostip")
+        check(app is not None, "hostip is on the accessibility bus")
+        frame = check_accessibility_tree(app) if app else None
+        ip_field = field(frame, "IP:") if frame else None
+
+        # A stall: pings, a repaint and an AT-SPI read while the resolver waits.
+        start_stalled_lookup(screen, w)
+        began = time.monotonic()
+        pings, repaints, reads = [], [], []
+        stamp = 1
+        while time.monotonic() - began < 9.0:
+            stamp += 1
+            pings.append(screen.ping(w, stamp))
+            if stamp in (3, 12):
+                repaints.append(screen.repaint_after_uncover(w))
+            if stamp in (5, 14) and ip_field is not None:
+                t = time.monotonic()
+                text = ip_field.get_text(0, -1)
+                reads.append((time.monotonic() - t, text))
+            time.sleep(0.4)
+        check(len(asked) > 0, "the stalled name went to the DNS server (%d questions)" % len(asked))
+        worst = max(p if p is not None else 99 for p in pings)
+        print("figure: _NET_WM_PING answered in at most %.3f s over %d pings in a %.1f s stall"
+              % (worst, len(pings), time.monotonic() - began))
+        check(worst <= LIMITS["ping"], "pings answered within %.2f s" % LIMITS["ping"])
+        worst = max(r if r is not None else 99 for r in repaints)
+        print("figure: repainted %.3f s at most after being uncovered (%s)"
+              % (worst, ", ".join("%.3f" % r if r is not None else "none" for r in repaints)))
+        check(worst <= LIMITS["repaint"], "repaint within %.2f s" % LIMITS["repaint"])
+        if reads:
+            worst = max(r[0] for r in reads)
+            print("figure: AT-SPI read of the address field took %.3f s at most" % worst)
+            check(worst <= LIMITS["atspi"] and all(r[1] == "" for r in reads),
+                  "the emptied address field reads empty within %.2f s" % LIMITS["atspi"])
+        else:
+            check(False, "the address field was read through AT-SPI")
+        box = screen.find("9001", timeout=15.0)
+        print("figure: the lookup ended after %.1f s" % (time.monotonic() - began))
+        check(box is not None, "the stall ends with the \"9001\" message")
+        if box is None:
+            return
+        if app is not None:
+            alerts = [app.get_child_at_index(i) for i in range(app.get_child_count())]
+            alerts = [a for a in alerts if a.get_name() == "9001"]
+            texts = [n.get_name() for a in alerts for _, n in walk(a)]
+            check(len(alerts) == 1 and alerts[0].get_role() == Atspi.Role.ALERT
+                  and "Can't resolve hst" in texts,
+                  "the message is an alert whose text reads \"Can't resolve hst\"")
+        screen.key("Return")  # OK
+        time.sleep(0.5)
+
+        # Alt+F4, openbox's close, during a stall.
+        start_stalled_lookup(screen, w)
+        time.sleep(1.0)
+        screen.key("F4", ["Alt_L"])
+        closed = time.monotonic()
+        while screen.viewable(w) and time.monotonic() - closed < 5:
+            time.sleep(0.01)
+        gone = time.monotonic() - closed
+        try:
+            status = app_proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            status = None
+        ended = time.monotonic() - closed
+        print("figure: closed during a stall: window gone in %.3f s, process ended in %.3f s"
+              " with status %s" % (gone, ended, status))
+        check(gone <= LIMITS["close"], "the window is gone within %.1f s" % LIMITS["close"])
+        check(status == 0 and ended <= LIMITS["exit"],
+              "the process exits cleanly within %.1f s" % LIMITS["exit"])
+    finally:
+        if app_proc.poll() is None:
+            app_proc.kill()
+        wm.terminate()
+
+
+if __name__ == "__main__":
+    main()
+    print("desktop: %d failed" % len(failures))
+    sys.exit(1 if failures else 0)
