@@ -4,12 +4,13 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ pkg-config libidn2-dev qt6-base-dev qt6-base-private-dev # build
+    cmake make g++ pkg-config libidn2-dev qt6-base-dev libxcb1-dev # build
+    qt6-base-private-dev qt6-wayland locales # window tests
     libgtest-dev libbenchmark-dev                      # tests and benchmarks
     clang-14 libclang-rt-14-dev                        # fuzzing
     util-linux iproute2                                # resolver sandbox
     xvfb xauth x11-utils imagemagick fonts-dejavu-core # screenshots under Xvfb
-    openbox dbus at-spi2-core python3-xlib python3-gi gir1.2-atspi-2.0 # desktop tests
+    openbox dbus at-spi2-core python3-xlib python3-gi gir1.2-atspi-2.0 weston # desktop tests
     desktop-file-utils appstream man-db dpkg-dev file lintian # install and package checks
 )
 

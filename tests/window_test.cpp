@@ -332,11 +332,36 @@ TEST_F(Window, KeyboardAloneReachesEverythingInOrder) {
     }
     EXPECT_EQ(order, (QStringList{"txtHost", "txtIP", "cmdGetIP", "cmdGetHost", "txtHost"}));
 
-    // Space on a focused button runs it.
-    child(form, "cmdGetHost")->setFocus();
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-    EXPECT_EQ(text(form, "txtHost"), u"localhost");
-    EXPECT_EQ(net.fake->askedAddresses.size(), 1u);
+    // Space, Return and keypad Enter on a focused button run it.
+    struct Row {
+        const char* button;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+    };
+    const Row rows[] = {
+        {"cmdGetHost", Qt::Key_Space, Qt::NoModifier},
+        {"cmdGetHost", Qt::Key_Return, Qt::NoModifier},
+        {"cmdGetIP", Qt::Key_Return, Qt::NoModifier},
+        {"cmdGetIP", Qt::Key_Enter, Qt::KeypadModifier},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.button) + " key " + std::to_string(row.key));
+        const auto asked = net.fake->askedNames.size() + net.fake->askedAddresses.size();
+        child(form, row.button)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), row.key, row.modifiers);
+        EXPECT_EQ(net.fake->askedNames.size() + net.fake->askedAddresses.size(), asked + 1);
+        EXPECT_EQ(text(form, "txtHost"), u"localhost");
+        EXPECT_EQ(text(form, "txtIP"), u"127.0.0.1");
+    }
+    EXPECT_TRUE(recorder.messages.empty());
+}
+
+TEST_F(Window, FixedSizeWindowRefusesToBeMaximised) {
+    frmMail form(u"localhost");
+    EXPECT_FALSE(form.windowFlags() & Qt::WindowMaximizeButtonHint);
+    form.showMaximized();
+    EXPECT_FALSE(form.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(form.size(), QSize(282, 57));
 }
 
 TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {

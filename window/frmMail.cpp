@@ -186,6 +186,14 @@ void frmMail::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void frmMail::changeEvent(QEvent* event) {
+    // Some client-side decorations (Qt's own on Wayland) offer maximise
+    // whatever the window says: the fixed-size window stays as it is.
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+        setWindowState(windowState() & ~Qt::WindowMaximized);
+    QWidget::changeEvent(event);
+}
+
 void frmMail::runLookup(const std::function<void()>& lookup) {
     busy_ = true;
     keptHost_ = txtHost->text();

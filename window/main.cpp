@@ -1,26 +1,18 @@
 #include "runtime/messagebox.h"
+#include "window/display.h"
 #include "window/frmMail.h"
 #include "window/messagebox.h"
+#include "window/startup.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QString>
 
+#include <clocale>
 #include <cstdio>
-#include <cstdlib>
+#include <vector>
 
 namespace {
-
-// Everything after the program name, joined with single spaces, is the one
-// argument. Read before QApplication takes its own options out of argv.
-std::u16string commandLine(int argc, char** argv) {
-    QString line;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) line += QLatin1Char(' ');
-        line += QString::fromLocal8Bit(argv[i]);
-    }
-    return line.toStdU16String();
-}
 
 const char* const Usage = "Usage: hostip [NAME|ADDRESS]\n"
                           "Translate a host name to its IPv4 address and back, in a window.\n"
@@ -28,23 +20,17 @@ const char* const Usage = "Usage: hostip [NAME|ADDRESS]\n"
                           "  NAME      look up a host name's first IPv4 address\n"
                           "  ADDRESS   look up the host name of a dotted IPv4 address\n"
                           "            (without either: the local host's address and name)\n"
-                          "  --help    show this text and exit\n"
-                          "  --version show the version and exit\n";
-
-bool haveDisplay() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value && *value) return true;
-    }
-    return false;
-}
+                          "  -h, --help  show this text and exit\n"
+                          "  --version   show the version and exit\n";
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::u16string line = commandLine(argc, argv);
+    // The arguments are text in the locale's character set.
+    std::setlocale(LC_CTYPE, "");
+    const std::u16string line = startup::commandLine(argc, argv);
     // No host name starts with "-", so these take no lookup anybody could ask for.
-    if (line == u"--help") {
+    if (line == u"--help" || line == u"-h") {
         std::fputs(Usage, stdout);
         return 0;
     }
@@ -52,14 +38,22 @@ int main(int argc, char** argv) {
         std::puts("hostip " HOSTIP_VERSION);
         return 0;
     }
-    if (!haveDisplay()) {
-        std::fputs("hostip: no graphical display here (DISPLAY is not set).\n"
-                   "Run it on a desktop, or in a virtual one: xvfb-run -a hostip [NAME|ADDRESS]\n",
-                   stderr);
+    const window::DisplayChoice display = window::chooseDisplay();
+    if (!display.problem.empty()) {
+        std::fprintf(stderr, "%s\n", display.problem.c_str());
         return 1;
     }
 
-    QApplication app(argc, argv);
+    // Qt sees the program's name alone (and the platform chosen above), so no
+    // argument is ever taken as one of Qt's own options.
+    std::vector<char*> qtArgs{argv[0]};
+    char platformOption[] = "-platform";
+    std::string platform = display.platform;
+    if (!platform.empty()) qtArgs.insert(qtArgs.end(), {platformOption, platform.data()});
+    qtArgs.push_back(nullptr);
+    int qtArgc = static_cast<int>(qtArgs.size()) - 1;
+
+    QApplication app(qtArgc, qtArgs.data());
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(HOSTIP_APP_ID)));
     QGuiApplication::setDesktopFileName(QStringLiteral(HOSTIP_APP_ID));

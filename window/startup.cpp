@@ -2,7 +2,52 @@
 
 #include "runtime/text.h"
 
+#include <cwchar>
+#include <string_view>
+
 namespace startup {
+
+namespace {
+
+void appendCodePoint(std::u16string& out, char32_t c) {
+    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
+    if (c < 0x10000) {
+        out += static_cast<char16_t>(c);
+        return;
+    }
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+}
+
+std::u16string decode(std::string_view bytes) {
+    std::u16string out;
+    std::mbstate_t state{};
+    for (std::size_t i = 0; i < bytes.size();) {
+        wchar_t c = 0;
+        const std::size_t n = std::mbrtowc(&c, bytes.data() + i, bytes.size() - i, &state);
+        if (n == static_cast<std::size_t>(-1) || n == static_cast<std::size_t>(-2)) {
+            out += u'\uFFFD'; // a byte that is not (or not all of) a character
+            state = std::mbstate_t{};
+            ++i;
+            continue;
+        }
+        appendCodePoint(out, static_cast<char32_t>(c));
+        i += n == 0 ? 1 : n;
+    }
+    return out;
+}
+
+} // namespace
+
+std::u16string commandLine(int argc, const char* const* argv) {
+    std::u16string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) line += u' ';
+        line += decode(argv[i]);
+    }
+    return line;
+}
 
 Plan plan(const std::u16string& commandLine) {
     using namespace runtime;

@@ -1,0 +1,79 @@
+#include "window/display.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <cstdlib>
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace window {
+
+namespace {
+
+std::string env(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+bool waylandPluginInstalled() {
+    for (const QString& dir : QCoreApplication::libraryPaths())
+        for (const char* plugin : {"libqwayland-generic.so", "libqwayland-egl.so"})
+            if (QFileInfo::exists(dir + QLatin1String("/platforms/") + QLatin1String(plugin)))
+                return true;
+    return false;
+}
+
+bool waylandAnswers(const std::string& display) {
+    const std::string path =
+        display.front() == '/' ? display : env("XDG_RUNTIME_DIR") + '/' + display;
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof addr.sun_path) return false;
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool answered = ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    ::close(fd);
+    return answered;
+}
+
+bool xAnswers(const std::string& display) {
+    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
+    const bool answered = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    return answered;
+}
+
+} // namespace
+
+DisplayChoice chooseDisplay() {
+    if (!env("QT_QPA_PLATFORM").empty()) return {};
+    const std::string wayland = env("WAYLAND_DISPLAY"), x11 = env("DISPLAY");
+    std::string problem;
+    if (!wayland.empty()) {
+        if (!waylandPluginInstalled())
+            problem = "this is a Wayland session, but Qt's Wayland support is not installed "
+                      "(install the package qt6-wayland)";
+        else if (!waylandAnswers(wayland))
+            problem = "cannot connect to the Wayland display \"" + wayland + "\"";
+        else
+            return {"wayland", {}};
+    }
+    if (!x11.empty()) {
+        if (xAnswers(x11)) return {"xcb", {}};
+        problem +=
+            (problem.empty() ? "" : ", and ") + ("cannot open the X display \"" + x11 + "\"");
+    }
+    if (problem.empty())
+        problem = "no graphical display here (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+                  "run it on a desktop, or in a virtual one: xvfb-run -a hostip [NAME|ADDRESS]";
+    return {{}, "hostip: " + problem + "."};
+}
+
+} // namespace window

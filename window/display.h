@@ -1,0 +1,19 @@
+// Which of Qt's platforms the window can open on, checked before Qt is asked:
+// Qt aborts when the platform it picks cannot start.
+#pragma once
+
+#include <string>
+
+namespace window {
+
+struct DisplayChoice {
+    std::string platform; // for QApplication's -platform; empty: Qt's own choice
+    std::string problem;  // not empty: no display can be reached, and why (one line)
+};
+
+// A Wayland session is used natively when Qt's Wayland support is installed and
+// the compositor answers; otherwise X11, when DISPLAY names a server that
+// answers. QT_QPA_PLATFORM, when set, is the user's own choice and is kept.
+DisplayChoice chooseDisplay();
+
+} // namespace window
