@@ -30,13 +30,17 @@ void show(const Coded& message) {
 // The most bytes of a host name that the reverse lookup reads.
 constexpr std::size_t MaxNameBytes = 255;
 
-// Where a cut at `limit` bytes would split a UTF-8 sequence, cut before it.
+// Where a cut at `limit` bytes would split a UTF-8 character, cut before that
+// character. A character is at most 4 bytes, so the cut steps back at most 3;
+// bytes that are no character anyway are cut where they stand.
 std::size_t cutAtCharacter(const char* name, std::size_t length, std::size_t limit) {
     if (length <= limit) return length;
-    std::size_t cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-        --cut;
-    return cut;
+    const auto continues = [&](std::size_t at) {
+        return (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80;
+    };
+    for (std::size_t cut = limit; cut + 3 >= limit && cut > 0; --cut)
+        if (!continues(cut)) return cut;
+    return limit;
 }
 
 // Counts one more; past the 16-bit range the count keeps its value and the
@@ -171,6 +175,12 @@ std::u16string GetHostFromIP(std::u16string address) {
     const std::string_view name(rec.h_name, cutAtCharacter(rec.h_name, length, MaxNameBytes));
 
     std::u16string result(Trim(fromNarrow(name)));
+    // A record whose name is empty names nothing: an empty field without a
+    // message would look like success.
+    if (result.empty()) {
+        show(HostNotFound);
+        return {};
+    }
     trap.report();
     return result;
 }

@@ -2,7 +2,7 @@
 
 #include "runtime/failure.h"
 
-#include <cctype>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -11,6 +11,7 @@
 
 #include <idn2.h>
 #include <netdb.h>
+#include <strings.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,17 +32,20 @@ class SystemResolver final : public Resolver {
             if (::gethostname(host, sizeof host - 1) != 0) return {std::nullopt, errno};
             query = host;
         }
-        if (!isAscii(query)) {
-            char* ascii = nullptr;
-            const int rc =
-                idn2_to_ascii_8z(query.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
-            if (rc != IDN2_OK) return {std::nullopt, rc};
-            query = ascii;
+        if (isAscii(query)) return byExactName(query);
+        // An internationalised name is asked in its IDNA form first, as DNS
+        // holds it; then exactly as given, in UTF-8, as a hosts file or another
+        // name service may hold it.
+        char* ascii = nullptr;
+        const int rc =
+            idn2_to_ascii_8z(query.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
+        if (rc == IDN2_OK) {
+            const std::string encoded = ascii;
             idn2_free(ascii);
+            Answer answer = byExactName(encoded);
+            if (answer.record) return answer;
         }
-        return lookup([&](::hostent* h, char* buf, std::size_t size, ::hostent** res, int* err) {
-            return ::gethostbyname_r(query.c_str(), h, buf, size, res, err);
-        });
+        return byExactName(query);
     }
 
     Answer byAddress(const Address& address) override {
@@ -52,6 +56,12 @@ class SystemResolver final : public Resolver {
     }
 
   private:
+    static Answer byExactName(const std::string& query) {
+        return lookup([&](::hostent* h, char* buf, std::size_t size, ::hostent** res, int* err) {
+            return ::gethostbyname_r(query.c_str(), h, buf, size, res, err);
+        });
+    }
+
     static bool isAscii(std::string_view text) {
         for (const char c : text)
             if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -81,18 +91,44 @@ class SystemResolver final : public Resolver {
         return {std::move(record), 0};
     }
 
-    // Shows an internationalised name (xn-- labels) in Unicode; a name that
-    // does not decode is shown as it came.
-    static std::string toUnicode(std::string name) {
-        std::string lower = name;
-        for (char& c : lower)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("xn--") == std::string::npos) return name;
+    // Shows an internationalised name's xn-- labels in Unicode, but only when
+    // every one of them is valid IDNA2008 and encodes back to exactly itself,
+    // as browsers do; otherwise the whole name is shown as it came. A name from
+    // DNS can be anything, and a label that decodes to a control character, a
+    // bidi override or an invisible character would show one host's name as
+    // another's.
+    static std::string toUnicode(const std::string& name) {
+        std::string shown;
+        bool decoded = false;
+        for (std::size_t from = 0; from <= name.size();) {
+            const std::size_t dot = std::min(name.find('.', from), name.size());
+            const std::string label = name.substr(from, dot - from);
+            if (strncasecmp(label.c_str(), "xn--", 4) == 0) {
+                const auto unicode = decodeLabel(label);
+                if (!unicode) return name;
+                shown += *unicode;
+                decoded = true;
+            } else {
+                shown += label;
+            }
+            if (dot < name.size()) shown += '.';
+            from = dot + 1;
+        }
+        return decoded ? shown : name;
+    }
+
+    static std::optional<std::string> decodeLabel(const std::string& label) {
         char* unicode = nullptr;
-        if (idn2_to_unicode_8z8z(name.c_str(), &unicode, 0) != IDN2_OK) return name;
-        std::string out = unicode;
+        if (idn2_to_unicode_8z8z(label.c_str(), &unicode, 0) != IDN2_OK) return std::nullopt;
+        const std::string decoded = unicode;
         idn2_free(unicode);
-        return out;
+        char* back = nullptr;
+        if (idn2_to_ascii_8z(decoded.c_str(), &back, IDN2_NONTRANSITIONAL) != IDN2_OK)
+            return std::nullopt;
+        const bool same = strcasecmp(back, label.c_str()) == 0;
+        idn2_free(back);
+        if (!same) return std::nullopt;
+        return decoded;
     }
 };
 

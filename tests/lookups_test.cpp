@@ -89,21 +89,29 @@ TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAreReplaced) {
     struct Row {
         std::string name;
         std::u16string shown;
+        std::vector<Message> messages;
     };
     const Row rows[] = {
-        {std::string(300, 'a'), std::u16string(255, u'a')},
-        {std::string(255, 'b'), std::u16string(255, u'b')},
+        {std::string(300, 'a'), std::u16string(255, u'a'), {}},
+        {std::string(255, 'b'), std::u16string(255, u'b'), {}},
         // A two-byte letter across the cut is dropped whole, not half shown.
         {std::string(254, 'c') + "\xC3\xBC"
                                  "d",
-         std::u16string(254, u'c')},
-        {"bad\xFF\xFEname", u"bad\uFFFD\uFFFDname"},
+         std::u16string(254, u'c'),
+         {}},
+        // No character starts within 3 bytes of the cut: cut at 255 all the same.
+        {"a" + std::string(299, '\x80'), u"a" + std::u16string(254, u'\uFFFD'), {}},
+        {"bad\xFF\xFEname", u"bad\uFFFD\uFFFDname", {}},
+        // A record that names nothing is no answer.
+        {"", u"", {HostNotFound}},
+        {"   ", u"", {HostNotFound}},
     };
     for (const Row& row : rows) {
+        recorder.messages.clear();
         net.fake->addresses[{10, 1, 1, 1}] = {row.name, {{10, 1, 1, 1}}};
         EXPECT_EQ(GetHostFromIP(u"10.1.1.1"), row.shown);
+        EXPECT_EQ(recorder.messages, row.messages);
     }
-    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST(SocketLibrary, StartUpFailureIsShownAndEveryLookupThenFails) {

@@ -33,6 +33,7 @@ TEST_F(SystemResolver, ForwardLookups) {
         {u"multi.test", u"10.20.30.1"}, // first of several, in the hosts file's order
         {u"alias.test", u"10.20.30.3"},
         {u"b\u00FCcher.example", u"10.20.30.4"}, // looked up in its IDNA form
+        {u"caf\u00E9.test", u"192.0.2.40"},      // found as written, in UTF-8
     };
     for (const Row& row : rows)
         EXPECT_EQ(GetIPFromHost(row.name), row.address);
@@ -50,6 +51,13 @@ TEST_F(SystemResolver, ReverseLookups) {
         {u"10.20.30.4", u"b\u00FCcher.example"}, // shown in Unicode
         {u"10.20.30.5", std::u16string(255, u'a')},
         {u"10.20.30.6", u"bad\uFFFDname.test"},
+        {u"192.0.2.40", u"caf\u00E9.test"},
+        // Labels that decode to something a name must not show stay as they came:
+        {u"192.0.2.41", u"xn--a-vca.test"},          // an invisible soft hyphen
+        {u"192.0.2.42", u"xn--google-9l0c.example"}, // a right-to-left override
+        {u"192.0.2.43", u"xn--ba.test"},             // a C1 control
+        // No character boundary within 3 bytes of the cut: cut at 255 all the same.
+        {u"192.0.2.44", u"a" + std::u16string(254, u'\uFFFD')},
     };
     for (const Row& row : rows)
         EXPECT_EQ(GetHostFromIP(row.address), row.name);
