@@ -86,6 +86,17 @@ kill "$app" 2>/dev/null
 wait "$app" 2>/dev/null
 umount "$plugins"
 
+# --- Qt's own options are no options here: the whole command line is the name
+for line in "-platform bogus" "-reverse"; do
+    # shellcheck disable=SC2086 # the words are the point
+    "${nodisplay[@]}" DISPLAY=:57 "$hostip" $line 2>/dev/null &
+    app=$!
+    check "\"hostip $line\" looks \"$line\" up and says 9001" \
+        waitfor 10 bash -c "xwininfo -display :57 -root -tree | grep -qF '\"9001\"' && kill -0 $app"
+    kill "$app" 2>/dev/null
+    wait "$app" 2>/dev/null
+done
+
 # --- an X display that is not there
 "${nodisplay[@]}" DISPLAY=:99 "$hostip" localhost 2>"$work/x99.err"
 status=$?

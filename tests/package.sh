@@ -49,7 +49,9 @@ if [ -n "$deb" ]; then
     dpkg -x "$deb" "$work/root"
     bin=$work/root/usr/bin/hostip
     check "--version from the package" bash -c "[ \"\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --version)\" = 'hostip 1.0.0' ]"
-    check "--help from the package" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --help | grep -q '^Usage: hostip'"
+    for help in --help -h; do
+        check "$help from the package" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' $help | grep -q '^Usage: hostip'"
+    done
     check "other command lines still want a window" bash -c "! env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --helpx 2>/dev/null"
     if command -v lintian >/dev/null; then
         check "lintian finds no error" bash -c "! lintian --no-tag-display-limit '$deb' 2>&1 | grep '^E:'"

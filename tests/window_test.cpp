@@ -3,6 +3,7 @@
 #include "support/recorder.h"
 #include "support/sandbox.h"
 #include "window/frmMail.h"
+#include "window/startup.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,10 @@
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <memory>
+#include <sys/wait.h>
 
 using namespace testing_support;
 
@@ -374,6 +378,50 @@ TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {
     EXPECT_EQ(name("txtIP"), QStringLiteral("IP:"));
     EXPECT_EQ(name("cmdGetIP"), QStringLiteral("Resolve IP -->"));
     EXPECT_EQ(name("cmdGetHost"), QStringLiteral("<-- Resolve Hostname"));
+}
+
+TEST(CommandLine, IsEveryArgumentDecodedFromTheLocalesCharacterSet) {
+    // A Latin-1 locale of the test's own, built where only this process looks.
+    const std::string dir = ::testing::TempDir() + "hostip-locales";
+    const std::string build = "mkdir -p " + dir + " && localedef -i en_US -f ISO-8859-1 " + dir +
+                              "/en_US.ISO-8859-1 2>/dev/null";
+    const int status = std::system(build.c_str());
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) > 1) // 1: built, with warnings
+        GTEST_SKIP() << "cannot build a Latin-1 locale here";
+    setenv("LOCPATH", dir.c_str(), 1);
+    struct Row {
+        const char* locale;
+        std::vector<const char*> args;
+        std::u16string line;
+    };
+    const Row rows[] = {
+        {"C.UTF-8",
+         {"b\xC3\xBC"
+          "cher.test"},
+         u"b\u00FCcher.test"},
+        {"C.UTF-8",
+         {"b\xFC"
+          "cher.test"},
+         u"b\uFFFDcher.test"},
+        {"C.UTF-8", {"\xF0\x9F\x98\x80"}, u"\U0001F600"},
+        {"en_US.ISO-8859-1",
+         {"b\xFC"
+          "cher.test"},
+         u"b\u00FCcher.test"},
+        {"en_US.ISO-8859-1", {"-platform", "bogus"}, u"-platform bogus"},
+        {"C.UTF-8", {}, u""},
+    };
+    for (const Row& row : rows) {
+        locale_t locale = newlocale(LC_CTYPE_MASK, row.locale, nullptr);
+        ASSERT_NE(locale, nullptr) << row.locale;
+        const locale_t previous = uselocale(locale);
+        std::vector<const char*> argv{"hostip"};
+        argv.insert(argv.end(), row.args.begin(), row.args.end());
+        EXPECT_EQ(startup::commandLine(static_cast<int>(argv.size()), argv.data()), row.line)
+            << row.locale;
+        uselocale(previous);
+        freelocale(locale);
+    }
 }
 
 // Through the system resolver; runs inside tests/sandbox.sh only.
