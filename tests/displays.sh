@@ -75,13 +75,17 @@ echo "  status $status: $(cat "$work/masked.err")"
 check "Wayland without its plugin: exit 1, naming qt6-wayland" \
     bash -c "[ $status = 1 ] && grep -q 'install the package qt6-wayland' '$work/masked.err' && [ \$(wc -l <'$work/masked.err') = 1 ]"
 
-Xvfb :57 -nolisten tcp >/dev/null 2>&1 &
+# A display number of Xvfb's own choosing, so no other test's server is in the way.
+Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
-waitfor 10 xwininfo -display :57 -root >/dev/null 2>&1
-"${nodisplay[@]}" WAYLAND_DISPLAY=wl-test DISPLAY=:57 "$hostip" localhost 2>"$work/fallback.err" &
+waitfor 10 test -s "$work/display"
+x=:$(head -n 1 "$work/display")
+waitfor 10 xwininfo -display "$x" -root >/dev/null 2>&1
+"${nodisplay[@]}" WAYLAND_DISPLAY=wl-test DISPLAY=$x "$hostip" localhost 2>"$work/fallback.err" &
 app=$!
 check "Wayland without its plugin, with X: the window opens on X" \
-    waitfor 10 bash -c "xwininfo -display :57 -root -tree | grep -qF '\"HOST <-> IP {hostip}\"'"
+    waitfor 10 bash -c "xwininfo -display $x -root -tree | grep -qF '\"HOST <-> IP {hostip}\"'"
+cat "$work/fallback.err" >&2
 kill "$app" 2>/dev/null
 wait "$app" 2>/dev/null
 umount "$plugins"
@@ -89,10 +93,10 @@ umount "$plugins"
 # --- Qt's own options are no options here: the whole command line is the name
 for line in "-platform bogus" "-reverse"; do
     # shellcheck disable=SC2086 # the words are the point
-    "${nodisplay[@]}" DISPLAY=:57 "$hostip" $line 2>/dev/null &
+    "${nodisplay[@]}" DISPLAY=$x "$hostip" $line 2>/dev/null &
     app=$!
     check "\"hostip $line\" looks \"$line\" up and says 9001" \
-        waitfor 10 bash -c "xwininfo -display :57 -root -tree | grep -qF '\"9001\"' && kill -0 $app"
+        waitfor 10 bash -c "xwininfo -display $x -root -tree | grep -qF '\"9001\"' && kill -0 $app"
     kill "$app" 2>/dev/null
     wait "$app" 2>/dev/null
 done

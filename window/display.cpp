@@ -43,17 +43,17 @@ bool waylandAnswers(const std::string& display) {
     return answered;
 }
 
-bool xAnswers(const std::string& display) {
-    xcb_connection_t* c = xcb_connect(display.c_str(), nullptr);
-    const bool answered = xcb_connection_has_error(c) == 0;
-    xcb_disconnect(c);
-    return answered;
+// The open connection when the X server answers, else null.
+std::shared_ptr<void> xAnswers(const std::string& display) {
+    std::shared_ptr<xcb_connection_t> c(xcb_connect(display.c_str(), nullptr), xcb_disconnect);
+    if (xcb_connection_has_error(c.get()) != 0) return nullptr;
+    return c;
 }
 
 } // namespace
 
 DisplayChoice chooseDisplay() {
-    if (!env("QT_QPA_PLATFORM").empty()) return {};
+    if (!env("QT_QPA_PLATFORM").empty()) return {{}, {}, nullptr};
     const std::string wayland = env("WAYLAND_DISPLAY"), x11 = env("DISPLAY");
     std::string problem;
     if (!wayland.empty()) {
@@ -63,17 +63,17 @@ DisplayChoice chooseDisplay() {
         else if (!waylandAnswers(wayland))
             problem = "cannot connect to the Wayland display \"" + wayland + "\"";
         else
-            return {"wayland", {}};
+            return {"wayland", {}, nullptr};
     }
     if (!x11.empty()) {
-        if (xAnswers(x11)) return {"xcb", {}};
+        if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
         problem +=
             (problem.empty() ? "" : ", and ") + ("cannot open the X display \"" + x11 + "\"");
     }
     if (problem.empty())
         problem = "no graphical display here (neither DISPLAY nor WAYLAND_DISPLAY is set); "
                   "run it on a desktop, or in a virtual one: xvfb-run -a hostip [NAME|ADDRESS]";
-    return {{}, "hostip: " + problem + "."};
+    return {{}, "hostip: " + problem + ".", nullptr};
 }
 
 } // namespace window

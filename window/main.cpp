@@ -23,6 +23,20 @@ const char* const Usage = "Usage: hostip [NAME|ADDRESS]\n"
                           "  -h, --help  show this text and exit\n"
                           "  --version   show the version and exit\n";
 
+// Qt ends the program with abort() when its platform cannot start. Whatever
+// the checks before could not foresee ends in one line and status 1 instead.
+QtMessageHandler qtMessages = nullptr;
+bool starting = true;
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtFatalMsg && starting) {
+        std::fprintf(stderr, "hostip: the display could not be opened: %s\n",
+                     qPrintable(message.section(QLatin1Char('\n'), 0, 0)));
+        std::_Exit(1);
+    }
+    if (qtMessages) qtMessages(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -38,7 +52,7 @@ int main(int argc, char** argv) {
         std::puts("hostip " HOSTIP_VERSION);
         return 0;
     }
-    const window::DisplayChoice display = window::chooseDisplay();
+    window::DisplayChoice display = window::chooseDisplay();
     if (!display.problem.empty()) {
         std::fprintf(stderr, "%s\n", display.problem.c_str());
         return 1;
@@ -53,7 +67,10 @@ int main(int argc, char** argv) {
     qtArgs.push_back(nullptr);
     int qtArgc = static_cast<int>(qtArgs.size()) - 1;
 
+    qtMessages = qInstallMessageHandler(onQtMessage);
     QApplication app(qtArgc, qtArgs.data());
+    starting = false;
+    display.probe.reset();
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(HOSTIP_APP_ID)));
     QGuiApplication::setDesktopFileName(QStringLiteral(HOSTIP_APP_ID));
