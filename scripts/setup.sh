@@ -8,7 +8,7 @@ packages=(
     qt6-base-private-dev qt6-wayland locales # window tests
     libgtest-dev libbenchmark-dev                      # tests and benchmarks
     clang-14 libclang-rt-14-dev                        # fuzzing
-    util-linux iproute2                                # resolver sandbox
+    util-linux iproute2 nsd                            # resolver sandbox, DNS server
     xvfb xauth x11-utils imagemagick fonts-dejavu-core # screenshots under Xvfb
     openbox dbus at-spi2-core python3-xlib python3-gi gir1.2-atspi-2.0 weston # desktop tests
     desktop-file-utils appstream man-db dpkg-dev file lintian # install and package checks

@@ -1,6 +1,7 @@
-// A small DNS server for the resolver tests: UDP on 127.0.0.1 port 53, inside
-// tests/sandbox.sh only. It answers A and PTR questions from its tables, or
-// answers nothing, or SERVFAIL, as the test asks.
+// A small DNS responder for what no real server does: UDP on 127.0.0.1 port 53,
+// inside tests/sandbox.sh only. It answers A questions from its table, or
+// nothing at all, or SERVFAIL, or bytes that are no DNS message, or an answer
+// with the wrong ID, as the test asks. Real answers come from NSD (tests/nsd.sh).
 #pragma once
 
 #include <arpa/inet.h>
@@ -9,7 +10,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cctype>
@@ -25,7 +25,7 @@ namespace testing_support {
 
 class DnsServer {
   public:
-    enum class Mode { Answer, Silent, ServFail };
+    enum class Mode { Answer, Silent, ServFail, Garbage, WrongId };
 
     DnsServer() {
         fd_ = socket(AF_INET, SOCK_DGRAM, 0);
@@ -51,18 +51,10 @@ class DnsServer {
         std::lock_guard lock(mutex_);
         a_[name].push_back(address);
     }
-    void addAaaa(const std::string& name) {
-        std::lock_guard lock(mutex_);
-        aaaaOnly_.push_back(name);
-    }
-    void addPtr(std::array<std::uint8_t, 4> address, const std::string& name) {
-        std::lock_guard lock(mutex_);
-        ptr_[address] = name;
-    }
     int questions() const { return questions_; }
 
   private:
-    static constexpr std::uint16_t TypeA = 1, TypePtr = 12;
+    static constexpr std::uint16_t TypeA = 1;
 
     void serve() {
         while (!stop_) {
@@ -76,7 +68,9 @@ class DnsServer {
             if (n < 12) continue;
             ++questions_;
             if (mode_ == Mode::Silent) continue;
-            const auto out = reply(std::vector<std::uint8_t>(in.begin(), in.begin() + n));
+            auto out = reply(std::vector<std::uint8_t>(in.begin(), in.begin() + n));
+            if (mode_ == Mode::Garbage) out.assign(7, 0xA5);
+            if (mode_ == Mode::WrongId) out[1] ^= 0x5A;
             if (!out.empty())
                 sendto(fd_, out.data(), out.size(), 0, reinterpret_cast<sockaddr*>(&from), fromLen);
         }
@@ -102,22 +96,12 @@ class DnsServer {
         int rcode = mode_ == Mode::ServFail ? 2 : 0;
         if (rcode == 0) {
             std::lock_guard lock(mutex_);
-            const bool known =
-                a_.count(name) || std::count(aaaaOnly_.begin(), aaaaOnly_.end(), name);
-            if (type == TypeA && a_.count(name)) {
-                for (const auto& a : a_[name])
+            const auto found = a_.find(name);
+            if (found == a_.end()) {
+                rcode = 3; // NXDOMAIN
+            } else if (type == TypeA) {
+                for (const auto& a : found->second)
                     answers.push_back({a.begin(), a.end()});
-            } else if (type == TypePtr) {
-                bool found = false;
-                for (const auto& [address, target] : ptr_) {
-                    if (name == reverseName(address)) {
-                        answers.push_back(encodeName(target));
-                        found = true;
-                    }
-                }
-                if (!found) rcode = 3; // NXDOMAIN
-            } else if (!known) {
-                rcode = 3;
             }
         }
 
@@ -146,23 +130,6 @@ class DnsServer {
         return out;
     }
 
-    static std::string reverseName(const std::array<std::uint8_t, 4>& a) {
-        return std::to_string(a[3]) + '.' + std::to_string(a[2]) + '.' + std::to_string(a[1]) +
-               '.' + std::to_string(a[0]) + ".in-addr.arpa";
-    }
-    static std::vector<std::uint8_t> encodeName(const std::string& name) {
-        std::vector<std::uint8_t> out;
-        std::size_t from = 0;
-        while (from <= name.size()) {
-            const auto dot = std::min(name.find('.', from), name.size());
-            out.push_back(static_cast<std::uint8_t>(dot - from));
-            out.insert(out.end(), name.begin() + from, name.begin() + dot);
-            from = dot + 1;
-        }
-        out.push_back(0);
-        return out;
-    }
-
     int fd_ = -1;
     std::thread thread_;
     std::atomic<bool> stop_{false};
@@ -170,8 +137,6 @@ class DnsServer {
     std::atomic<int> questions_{0};
     std::mutex mutex_;
     std::map<std::string, std::vector<std::array<std::uint8_t, 4>>> a_;
-    std::vector<std::string> aaaaOnly_;
-    std::map<std::array<std::uint8_t, 4>, std::string> ptr_;
 };
 
 } // namespace testing_support
