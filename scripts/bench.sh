@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release preset and prints every speed figure: the address rules,
-# the lookup path against a bare getaddrinfo (in the resolver sandbox), and the
+# the lookup path against a bare getaddrinfo (in the resolver sandbox), a
+# lookup plainly and through the window's waiter, and the
 # window's exec-to-first-frame time and peak memory against a bare Qt window
 # of the same six widgets (in the sandbox, under Xvfb).
 set -euo pipefail
@@ -18,6 +19,8 @@ echo "== address rules"
 "$b/bench_rules"
 echo "== lookup path"
 tests/sandbox.sh "$b/bench_lookup"
+echo "== waiting off the GUI thread"
+tests/sandbox.sh "$b/bench_waiter"
 echo "== a megabyte on the command line and in the fields"
 QT_QPA_PLATFORM=offscreen "$b/bench_input_size"
 echo "== first frame and peak memory"

@@ -4,9 +4,11 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+
 #include <QSocketNotifier>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include <poll.h>
+#include <sched.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -21,37 +24,130 @@ namespace window {
 
 namespace {
 
-// Most answers (the hosts file, a cached name) come within microseconds: they
-// are waited for plainly, this long at most, before an event loop is set up.
-constexpr int QuickAnswerMs = 20;
+using Clock = std::chrono::steady_clock;
+
+// Most answers (the hosts file, a cached name) come within microseconds. The
+// GUI thread watches for them this long, then waits on the answer's file
+// descriptor this long, before it sets up an event loop.
+constexpr auto QuickAnswer = std::chrono::microseconds(50);
+constexpr int PlainWaitMs = 20;
+// Lookups come in runs (a command, then start-up's second lookup, a user
+// trying names): the worker stays awake this long after each one.
+constexpr auto StayAwake = std::chrono::microseconds(200);
 
 // The wait in progress and whether one was given up; GUI thread only.
 QEventLoop* current = nullptr;
 bool gaveUp = false;
 
-// One blocking call and its answer, shared by the GUI thread and the worker:
-// whichever lets go last frees it, so a worker whose wait was given up still
-// writes into live memory.
+// Watching for a quick answer only pays where the worker has a processor of
+// its own; on one, the watcher would only keep the worker from running.
+bool spinning() {
+    static const bool several = [] {
+        cpu_set_t cpus;
+        return sched_getaffinity(0, sizeof cpus, &cpus) == 0 && CPU_COUNT(&cpus) > 1;
+    }();
+    return several;
+}
+
+void relax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+// One blocking call and its answer, handed from the GUI thread to the worker.
+// Both threads let go of it when they are done with it, and whichever lets go
+// second frees it: a call that outlives its wait still writes into live memory.
 struct Job {
     explicit Job(wsock32::BlockingCall c) : call(std::move(c)) {}
     ~Job() {
-        if (wake >= 0) ::close(wake);
+        if (ownedWake >= 0) ::close(ownedWake);
     }
     Job(const Job&) = delete;
     Job& operator=(const Job&) = delete;
 
+    static constexpr int NoWake = -1, Woken = -2;
+
     wsock32::BlockingCall call;
     wsock32::Answer answer; // the worker's until `done` is set
     std::atomic<bool> done{false};
-    const int wake = ::eventfd(0, EFD_CLOEXEC); // readable once `done` is set
+    // A file descriptor the GUI thread waits on, made only when the answer is
+    // slow; the worker makes it readable once `done` is set.
+    std::atomic<int> wake{NoWake};
+    int ownedWake = -1;          // the GUI thread's, closed with the job
+    std::atomic<int> holders{2}; // the GUI thread and the worker
 
+    bool answered() const { return done.load(std::memory_order_acquire); }
+
+    // Worker thread.
     void run() {
         answer = call();
-        call = nullptr;
         done.store(true, std::memory_order_release);
-        const std::uint64_t one = 1;
-        [[maybe_unused]] const auto written = ::write(wake, &one, sizeof one);
+        const int fd = wake.exchange(Woken);
+        if (fd >= 0) {
+            const std::uint64_t one = 1;
+            [[maybe_unused]] const auto written = ::write(fd, &one, sizeof one);
+        }
+        release();
     }
+
+    // GUI thread: gives the job a descriptor to wake; false when already answered.
+    bool wakeThrough(int fd) {
+        ownedWake = fd;
+        int expected = NoWake;
+        return wake.compare_exchange_strong(expected, fd);
+    }
+
+    // Either thread, once done with the job.
+    void release() {
+        if (holders.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    }
+};
+
+// The one worker thread, started with the first lookup and kept for the life
+// of the process. It runs one job at a time; a job whose wait was given up
+// runs to its end first (the program is ending then).
+class Worker {
+  public:
+    static Worker& get() {
+        static Worker* const worker = new Worker; // never freed: its thread may still run at exit
+        return *worker;
+    }
+    bool running() const { return running_; }
+    void post(Job* job) {
+        // A job still here was never taken, and its wait was given up.
+        delete next_.exchange(job, std::memory_order_acq_rel);
+        posted_.fetch_add(1, std::memory_order_release);
+        posted_.notify_one();
+    }
+
+  private:
+    Worker() {
+        try {
+            std::thread([this] { loop(); }).detach();
+            running_ = true;
+        } catch (const std::system_error&) {
+            running_ = false; // no thread to be had: lookups block as the call itself does
+        }
+    }
+    [[noreturn]] void loop() {
+        unsigned seen = 0;
+        for (;;) {
+            for (const auto until = Clock::now() + StayAwake;
+                 spinning() && posted_.load(std::memory_order_acquire) == seen &&
+                 Clock::now() < until;)
+                relax();
+            posted_.wait(seen, std::memory_order_acquire);
+            seen = posted_.load(std::memory_order_acquire);
+            if (Job* job = next_.exchange(nullptr, std::memory_order_acq_rel)) job->run();
+        }
+    }
+
+    bool running_ = false;
+    std::atomic<Job*> next_{nullptr};
+    std::atomic<unsigned> posted_{0};
 };
 
 bool isDrag(QEvent::Type type) {
@@ -119,30 +215,33 @@ class InputHold final : public QObject {
 wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     // One blocking call at a time, as with the socket library itself.
     if (current) return {std::nullopt, wsock32::WsaInProgress};
-    auto job = std::make_shared<Job>(std::move(call));
-    if (job->wake < 0) return job->call();
-    try {
-        std::thread([job] { job->run(); }).detach();
-    } catch (const std::system_error&) {
-        return job->call(); // no thread to be had: block as the call itself would
-    }
+    Worker& worker = Worker::get();
+    if (!worker.running()) return call();
+    auto* job = new Job(std::move(call));
+    worker.post(job);
 
-    pollfd quick{job->wake, POLLIN, 0};
-    if (::poll(&quick, 1, QuickAnswerMs) <= 0) {
+    for (const auto until = Clock::now() + QuickAnswer;
+         spinning() && !job->answered() && Clock::now() < until;)
+        relax();
+    const int fd = job->answered() ? -1 : ::eventfd(0, EFD_CLOEXEC);
+    pollfd plain{fd, POLLIN, 0};
+    if (fd >= 0 && job->wakeThrough(fd) && ::poll(&plain, 1, PlainWaitMs) <= 0) {
         QEventLoop loop;
-        QSocketNotifier answered(job->wake, QSocketNotifier::Read);
+        QSocketNotifier answered(fd, QSocketNotifier::Read);
         QObject::connect(&answered, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
         InputHold hold;
         current = &loop;
-        if (!job->done.load(std::memory_order_acquire)) loop.exec();
+        if (!job->answered()) loop.exec();
         current = nullptr;
     }
     // The loop also ends when the application quits.
-    if (!job->done.load(std::memory_order_acquire)) {
+    wsock32::Answer answer{std::nullopt, wsock32::WsaInterrupted};
+    if (job->answered())
+        answer = std::move(job->answer);
+    else
         gaveUp = true;
-        return {std::nullopt, wsock32::WsaInterrupted};
-    }
-    return std::move(job->answer);
+    job->release();
+    return answer;
 }
 
 } // namespace
