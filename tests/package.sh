@@ -46,6 +46,7 @@ deb=$(ls "$work"/pkg/hostip_*.deb 2>/dev/null | head -n 1)
 check "CPack made a .deb" test -n "$deb"
 if [ -n "$deb" ]; then
     check "dependencies come from dpkg-shlibdeps" bash -c "dpkg-deb -f '$deb' Depends | grep -q libqt6widgets6"
+    check "the package recommends Qt's Wayland plugin" bash -c "dpkg-deb -f '$deb' Recommends | grep -qx qt6-wayland"
     dpkg -x "$deb" "$work/root"
     bin=$work/root/usr/bin/hostip
     check "--version from the package" bash -c "[ \"\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --version)\" = 'hostip 1.0.0' ]"
