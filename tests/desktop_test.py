@@ -290,10 +290,13 @@ def main():
         if app is not None:
             alerts = [app.get_child_at_index(i) for i in range(app.get_child_count())]
             alerts = [a for a in alerts if a.get_name() == "9001"]
-            texts = [n.get_name() for a in alerts for _, n in walk(a)]
+            nodes = [n for a in alerts for _, n in walk(a)]
             check(len(alerts) == 1 and alerts[0].get_role() == Atspi.Role.ALERT
-                  and "Can't resolve hst" in texts,
+                  and "Can't resolve hst" in [n.get_name() for n in nodes],
                   "the message is an alert whose text reads \"Can't resolve hst\"")
+            ok = [n for n in nodes if n.get_role() == Atspi.Role.PUSH_BUTTON]
+            check(len(ok) == 1 and ok[0].get_state_set().contains(Atspi.StateType.FOCUSED),
+                  "its one button, OK, has the focus")
         screen.key("Return")  # OK
         time.sleep(0.5)
 
