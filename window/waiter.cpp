@@ -57,6 +57,16 @@ void relax() {
 #endif
 }
 
+// Watches for `ready` to hold, for `limit` at most, where watching pays.
+template <class Ready> void spinFor(Clock::duration limit, Ready ready) {
+    if (!spinning()) return;
+    const auto until = Clock::now() + limit;
+    for (unsigned n = 1; !ready(); ++n) {
+        if (n % 64 == 0 && Clock::now() >= until) return;
+        relax();
+    }
+}
+
 // One blocking call and its answer, handed from the GUI thread to the worker.
 // Both threads let go of it when they are done with it, and whichever lets go
 // second frees it: a call that outlives its wait still writes into live memory.
@@ -135,10 +145,7 @@ class Worker {
     [[noreturn]] void loop() {
         unsigned seen = 0;
         for (;;) {
-            for (const auto until = Clock::now() + StayAwake;
-                 spinning() && posted_.load(std::memory_order_acquire) == seen &&
-                 Clock::now() < until;)
-                relax();
+            spinFor(StayAwake, [&] { return posted_.load(std::memory_order_acquire) != seen; });
             posted_.wait(seen, std::memory_order_acquire);
             seen = posted_.load(std::memory_order_acquire);
             if (Job* job = next_.exchange(nullptr, std::memory_order_acq_rel)) job->run();
@@ -220,9 +227,7 @@ wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     auto* job = new Job(std::move(call));
     worker.post(job);
 
-    for (const auto until = Clock::now() + QuickAnswer;
-         spinning() && !job->answered() && Clock::now() < until;)
-        relax();
+    spinFor(QuickAnswer, [&] { return job->answered(); });
     const int fd = job->answered() ? -1 : ::eventfd(0, EFD_CLOEXEC);
     pollfd plain{fd, POLLIN, 0};
     if (fd >= 0 && job->wakeThrough(fd) && ::poll(&plain, 1, PlainWaitMs) <= 0) {
