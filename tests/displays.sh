@@ -75,8 +75,9 @@ echo "  status $status: $(cat "$work/masked.err")"
 check "Wayland without its plugin: exit 1, naming qt6-wayland" \
     bash -c "[ $status = 1 ] && grep -q 'install the package qt6-wayland' '$work/masked.err' && [ \$(wc -l <'$work/masked.err') = 1 ]"
 
-# A display number of Xvfb's own choosing, so no other test's server is in the way.
-Xvfb -displayfd 3 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+# A display number of Xvfb's own choosing, so no other test's server is in the way;
+# -noreset, so the checks' own connections coming and going do not reset it.
+Xvfb -displayfd 3 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 pids+=($!)
 waitfor 10 test -s "$work/display"
 x=:$(head -n 1 "$work/display")

@@ -4,7 +4,6 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
-
 #include <QSocketNotifier>
 
 #include <atomic>
@@ -95,6 +94,7 @@ struct Job {
     void run() {
         answer = call();
         done.store(true, std::memory_order_release);
+        done.notify_all();
         const int fd = wake.exchange(Woken);
         if (fd >= 0) {
             const std::uint64_t one = 1;
@@ -219,6 +219,27 @@ class InputHold final : public QObject {
     std::vector<Held> held_;
 };
 
+// Waits for a job that did not answer at once: plainly for a moment, then in
+// an event loop that keeps the window alive until the answer comes, or until
+// the wait is given up.
+void waitForAnswer(Job& job) {
+    const int fd = ::eventfd(0, EFD_CLOEXEC);
+    if (fd < 0) {
+        job.done.wait(false); // no descriptor to be had: block as the call itself would
+        return;
+    }
+    if (!job.wakeThrough(fd)) return; // answered meanwhile
+    pollfd plain{fd, POLLIN, 0};
+    if (::poll(&plain, 1, PlainWaitMs) > 0) return;
+    QEventLoop loop;
+    QSocketNotifier answered(fd, QSocketNotifier::Read);
+    QObject::connect(&answered, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
+    InputHold hold;
+    current = &loop;
+    if (!job.answered()) loop.exec();
+    current = nullptr;
+}
+
 wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     // One blocking call at a time, as with the socket library itself.
     if (current) return {std::nullopt, wsock32::WsaInProgress};
@@ -228,18 +249,9 @@ wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     worker.post(job);
 
     spinFor(QuickAnswer, [&] { return job->answered(); });
-    const int fd = job->answered() ? -1 : ::eventfd(0, EFD_CLOEXEC);
-    pollfd plain{fd, POLLIN, 0};
-    if (fd >= 0 && job->wakeThrough(fd) && ::poll(&plain, 1, PlainWaitMs) <= 0) {
-        QEventLoop loop;
-        QSocketNotifier answered(fd, QSocketNotifier::Read);
-        QObject::connect(&answered, &QSocketNotifier::activated, &loop, &QEventLoop::quit);
-        InputHold hold;
-        current = &loop;
-        if (!job->answered()) loop.exec();
-        current = nullptr;
-    }
-    // The loop also ends when the application quits.
+    if (!job->answered()) waitForAnswer(*job);
+    // Still no answer: the wait was given up (the window closed, or the
+    // application is quitting).
     wsock32::Answer answer{std::nullopt, wsock32::WsaInterrupted};
     if (job->answered())
         answer = std::move(job->answer);
