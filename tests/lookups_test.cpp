@@ -100,7 +100,7 @@ TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAreReplaced) {
          std::u16string(254, u'c'),
          {}},
         // No character starts within 3 bytes of the cut: cut at 255 all the same.
-        {"a" + std::string(299, '\x80'), u"a" + std::u16string(254, u'\uFFFD'), {}},
+        {std::string("a").append(299, '\x80'), std::u16string(u"a").append(254, u'\uFFFD'), {}},
         {"bad\xFF\xFEname", u"bad\uFFFD\uFFFDname", {}},
         // A record that names nothing is no answer.
         {"", u"", {HostNotFound}},

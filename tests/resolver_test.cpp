@@ -57,7 +57,7 @@ TEST_F(SystemResolver, ReverseLookups) {
         {u"192.0.2.42", u"xn--google-9l0c.example"}, // a right-to-left override
         {u"192.0.2.43", u"xn--ba.test"},             // a C1 control
         // No character boundary within 3 bytes of the cut: cut at 255 all the same.
-        {u"192.0.2.44", u"a" + std::u16string(254, u'\uFFFD')},
+        {u"192.0.2.44", std::u16string(u"a").append(254, u'\uFFFD')},
     };
     for (const Row& row : rows)
         EXPECT_EQ(GetHostFromIP(row.address), row.name);
