@@ -222,6 +222,16 @@ std::string toUtf8Lossy(std::u16string_view text) {
     return *encode(text, false);
 }
 
+void appendUtf16(std::u16string& out, char32_t codePoint) {
+    if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) codePoint = 0xFFFD;
+    if (codePoint < 0x10000) {
+        out += char16_t(codePoint);
+        return;
+    }
+    out += char16_t(0xD800 + ((codePoint - 0x10000) >> 10));
+    out += char16_t(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
+}
+
 std::u16string fromNarrow(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
@@ -258,12 +268,7 @@ std::u16string fromNarrow(std::string_view bytes) {
             ++i; // resynchronise on the next byte
             continue;
         }
-        if (cp >= 0x10000) {
-            out += char16_t(0xD800 + ((cp - 0x10000) >> 10));
-            out += char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
-        } else {
-            out += char16_t(cp);
-        }
+        appendUtf16(out, cp);
         i += need + 1;
     }
     return out;

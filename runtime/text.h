@@ -65,6 +65,10 @@ std::u16string ByteText(std::uint8_t byte);
 // surrogate and so has no UTF-8 form.
 std::optional<std::string> toNarrow(std::u16string_view text);
 
+// Appends one code point as UTF-16; a surrogate, or a value past U+10FFFF,
+// becomes U+FFFD.
+void appendUtf16(std::u16string& out, char32_t codePoint);
+
 // Text from UTF-8; every byte that is not part of a valid sequence becomes U+FFFD.
 std::u16string fromNarrow(std::string_view bytes);
 

@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
     // argument is ever taken as one of Qt's own options.
     std::vector<char*> qtArgs{argv[0]};
     char platformOption[] = "-platform";
-    std::string platform = display.platform;
-    if (!platform.empty()) qtArgs.insert(qtArgs.end(), {platformOption, platform.data()});
+    if (!display.platform.empty())
+        qtArgs.insert(qtArgs.end(), {platformOption, display.platform.data()});
     qtArgs.push_back(nullptr);
     int qtArgc = static_cast<int>(qtArgs.size()) - 1;
 

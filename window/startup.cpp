@@ -9,17 +9,6 @@ namespace startup {
 
 namespace {
 
-void appendCodePoint(std::u16string& out, char32_t c) {
-    if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-        return;
-    }
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (c >> 10));
-    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-}
-
 std::u16string decode(std::string_view bytes) {
     std::u16string out;
     std::mbstate_t state{};
@@ -32,7 +21,7 @@ std::u16string decode(std::string_view bytes) {
             ++i;
             continue;
         }
-        appendCodePoint(out, static_cast<char32_t>(c));
+        runtime::appendUtf16(out, static_cast<char32_t>(c));
         i += n == 0 ? 1 : n;
     }
     return out;

@@ -269,10 +269,6 @@ LookupWaiter::~LookupWaiter() {
     wsock32::setWaiter(std::move(previous_));
 }
 
-bool LookupWaiter::waiting() {
-    return current != nullptr;
-}
-
 void LookupWaiter::abandon() {
     if (!current) return;
     gaveUp = true;

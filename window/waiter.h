@@ -26,9 +26,6 @@ class LookupWaiter {
     LookupWaiter(const LookupWaiter&) = delete;
     LookupWaiter& operator=(const LookupWaiter&) = delete;
 
-    // Whether a lookup is waiting for its answer right now.
-    static bool waiting();
-
     // Gives up the wait in progress, if any: its lookup fails at once as
     // interrupted, the worker finishes on its own and its answer is dropped.
     // Once a wait has been given up the program is ending, and abandoned()
