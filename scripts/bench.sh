@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# Builds the release preset and prints every speed figure: the address rules,
+# Builds the bench preset and prints every speed figure: the address rules,
 # the lookup path against a bare getaddrinfo (in the resolver sandbox), a
 # lookup plainly and through the window's waiter, and the
 # window's exec-to-first-frame time and peak memory against a bare Qt window
 # of the same six widgets (in the sandbox, under Xvfb).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 command -v hyperfine >/dev/null || {
     sudo=(); [ "$(id -u)" = 0 ] || sudo=(sudo)
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq hyperfine >/dev/null
 }
-cmake --preset release >/dev/null
-cmake --build --preset release
-b=build/release/bench
+cmake --preset bench >/dev/null
+cmake --build --preset bench
+b=build/bench/bench
 
 echo "== address rules"
 "$b/bench_rules"

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the core and
-# window suites under ThreadSanitizer, the optimised build (which the README
-# installs from, and where the compiler warns differently), then each fuzz
-# target for a bounded time.
+# window suites under ThreadSanitizer, the optimised build with its benchmarks
+# (where the compiler warns differently), then each fuzz target for a bounded
+# time.
+#
+#   scripts/test.sh [PRESET...]   all of them when none is named
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
+scripts/setup.sh test
 
-for preset in dev asan tsan release fuzz; do
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(dev asan tsan bench fuzz)
+for preset in "${presets[@]}"; do
     echo "== $preset build"
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset"
-    [ "$preset" = release ] && continue # benchmarks, no tests of its own
+    [ "$preset" = bench ] && continue # benchmarks, no tests of its own
     echo "== $preset tests"
     ctest --preset "$preset"
 done

@@ -1,8 +1,10 @@
 #include "window/display.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
-#include <QStringList>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QPluginLoader>
 
 #include <cstdlib>
 #include <cstring>
@@ -21,11 +23,22 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-bool waylandPluginInstalled() {
-    for (const QString& dir : QCoreApplication::libraryPaths())
-        for (const char* plugin : {"libqwayland-generic.so", "libqwayland-egl.so"})
-            if (QFileInfo::exists(dir + QLatin1String("/platforms/") + QLatin1String(plugin)))
-                return true;
+// Whether one of Qt's platform plugins opens `platform`. Each plugin names the
+// platforms it opens in its metadata ("Keys"), and Qt picks a plugin by those
+// names, not by its file name, which changes between Qt versions. Reading the
+// metadata does not load the plugin.
+bool qtOpens(const QString& platform) {
+    for (const QString& path : QCoreApplication::libraryPaths()) {
+        const QDir dir(path + QLatin1String("/platforms"));
+        for (const QString& file : dir.entryList(QDir::Files)) {
+            const QJsonObject meta = QPluginLoader(dir.filePath(file)).metaData();
+            for (const QJsonValue key : meta.value(QLatin1String("MetaData"))
+                                            .toObject()
+                                            .value(QLatin1String("Keys"))
+                                            .toArray())
+                if (key.toString().compare(platform, Qt::CaseInsensitive) == 0) return true;
+        }
+    }
     return false;
 }
 
@@ -57,7 +70,7 @@ DisplayChoice chooseDisplay() {
     const std::string wayland = env("WAYLAND_DISPLAY"), x11 = env("DISPLAY");
     std::string problem;
     if (!wayland.empty()) {
-        if (!waylandPluginInstalled())
+        if (!qtOpens(QStringLiteral("wayland")))
             problem = "this is a Wayland session, but Qt's Wayland support is not installed "
                       "(install the package qt6-wayland)";
         else if (!waylandAnswers(wayland))

@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QWindow>
 
 #include <limits>
 
@@ -88,6 +89,10 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
       cmdGetHost(
           named(new QPushButton(QStringLiteral("<-- Resolve Hostname"), this), "cmdGetHost")),
       Line1(named(new QFrame(this), "Line1")) {
+    // Before the title is set: with a screen reader running, Qt makes the
+    // window's accessible interface for that change, and keeps it.
+    static const bool accessible = (QAccessible::installFactory(accessibleForm), true);
+    (void)accessible;
     setObjectName(QStringLiteral("frmMail"));
     setWindowTitle(QStringLiteral("HOST <-> IP {hostip}"));
     // A fixed size, and no maximise button on any desktop.
@@ -95,8 +100,6 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    static const bool accessible = (QAccessible::installFactory(accessibleForm), true);
-    (void)accessible;
 
     // Small enough for every caption to fit its control at the drawn size.
     QFont small = font();
@@ -189,8 +192,17 @@ void frmMail::closeEvent(QCloseEvent* event) {
 void frmMail::changeEvent(QEvent* event) {
     // Some client-side decorations (Qt's own on Wayland) offer maximise
     // whatever the window says: the fixed-size window stays as it is.
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized))
+    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized)) {
         setWindowState(windowState() & ~Qt::WindowMaximized);
+        // On Wayland the compositor maximises first and tells the window after,
+        // and Qt only asks it to take that back once the window has taken its
+        // word (from Qt 6.7 on, also its size): ask again once that is done.
+        if (QWindow* window = windowHandle())
+            QMetaObject::invokeMethod(
+                window,
+                [window] { window->setWindowStates(window->windowStates() & ~Qt::WindowMaximized); },
+                Qt::QueuedConnection);
+    }
     QWidget::changeEvent(event);
 }
 
