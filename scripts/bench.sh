@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh test
 command -v hyperfine >/dev/null || {
     sudo=(); [ "$(id -u)" = 0 ] || sudo=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq hyperfine >/dev/null
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq hyperfine >/dev/null
 }
 cmake --preset bench >/dev/null
 cmake --build --preset bench

@@ -83,8 +83,11 @@ wait "$app" 2>/dev/null
 # Maximise asked for as Qt's own title bar asks it. From Qt 6.7 on, Qt takes
 # the compositor's maximised size as it comes, so the window has to decline;
 # Qt 6.4 kept the window to its fixed size by itself.
+# (Leaks are not looked for here: Qt 6.8's Wayland integration leaves its
+# desktop services object at exit. The window suite looks for hostip's own.)
 check "on Wayland: maximise leaves the window 282x57, drawing and working" \
-    env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wl-test "$window_tests" \
+    env -u DISPLAY QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wl-test \
+    ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$window_tests" \
     --gtest_filter=Window.FixedSizeWindowRefusesToBeMaximised
 
 # --- Wayland without the plugin: a copy of the platform plugins without it

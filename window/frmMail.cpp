@@ -200,7 +200,9 @@ void frmMail::changeEvent(QEvent* event) {
         if (QWindow* window = windowHandle())
             QMetaObject::invokeMethod(
                 window,
-                [window] { window->setWindowStates(window->windowStates() & ~Qt::WindowMaximized); },
+                [window] {
+                    window->setWindowStates(window->windowStates() & ~Qt::WindowMaximized);
+                },
                 Qt::QueuedConnection);
     }
     QWidget::changeEvent(event);

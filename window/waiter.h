@@ -1,17 +1,22 @@
 // How the window waits for the resolver.
 //
-// The blocking call into the resolver runs on a worker thread of its own while
-// the GUI thread stays in a local event loop: it keeps painting and answering
-// the window manager (pings, close), assistive tools (D-Bus) and timers. User
-// input that arrives meanwhile (keys, mouse, wheel, touch, tablet, input
-// method, context menus) is held back and handed on in the order it came once
-// the answer is in, so it acts on the window only after the lookup; a drag
-// dropped meanwhile is refused. The user waits, the desktop does not.
+// The blocking call into the resolver runs on a worker thread while the GUI
+// thread waits: plainly for a few milliseconds (most answers come far sooner),
+// then in a local event loop that keeps painting and answering the window
+// manager (pings, close), assistive tools (D-Bus) and timers, with user input
+// held back until the answer is in (window/inputhold.h). The user waits, the
+// desktop does not.
 //
-// Threads: the worker runs the one blocking call it is given and touches
-// nothing else; it owns that call (see lookup/wsock32.h) and may outlive the
-// wait when the wait is given up. Widgets, the failure record, message boxes
-// and the socket layer's records stay on the GUI thread.
+// Threads:
+// - The GUI thread owns the wait: the event loop, the input hold, the
+//   widgets, the failure record, message boxes and the socket layer's records.
+// - The worker thread (one for the life of the process) runs the blocking
+//   calls one at a time and touches nothing else. Each call owns what it
+//   touches (see lookup/wsock32.h).
+// - Between them, a job (the call, its answer and the loop to wake) is owned
+//   by a std::shared_ptr on each side and guarded by the worker's mutex; the
+//   worker wakes the loop with a queued call. A call whose wait was given up
+//   runs to its end and writes its answer into its own job.
 #pragma once
 
 #include "lookup/wsock32.h"

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# What a newcomer's machine does with the README's two commands, on a fresh
+# minimal Debian: made from Debian's archive with debootstrap (no debug
+# symbols, nothing this machine happens to have), the committed HEAD cloned
+# into it, the run command with no display (it must build, then point to
+# Xvfb), then the test command.
+#
+#   tests/debian.sh SUITE [PRESET...]
+#
+# SUITE is bookworm, trixie or forky (Debian 12, 13, testing). The PRESETs go
+# to the test command; all of them when none is named. Needs root.
+#
+# The run command runs as a user with sudo, the test command as root (as CI
+# does). Everything runs in a mount and PID namespace of its own, so every
+# mount and every process the run left behind is gone when it ends, however it
+# ends. The bare root and the downloaded packages are kept in
+# /var/cache/hostip-debian, as CI systems cache images; each run starts from a
+# fresh copy of the bare root, so nothing of an earlier run is in it.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+suite=${1:?usage: tests/debian.sh SUITE [PRESET...]}
+shift
+presets=("$@")
+mirror=http://deb.debian.org/debian
+cache=/var/cache/hostip-debian
+log=$repo/build/debian-$suite.log
+
+[ "$(id -u)" = 0 ] || { echo "debian: needs root (debootstrap, chroot, mounts)" >&2; exit 1; }
+if ! command -v debootstrap >/dev/null; then
+    apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+fi
+mkdir -p "$cache/$suite-archives/partial" "$repo/build"
+: >"$log"
+echo "debian $suite: log in $log"
+say() { echo "debian $suite: $*"; } # inside the namespaces, where the output is the log
+
+# The bare root, made again once a week (testing moves).
+bare=$cache/$suite.tar
+if [ -z "$(find "$bare" -mtime -7 2>/dev/null)" ]; then
+    script=/usr/share/debootstrap/scripts/$suite
+    [ -e "$script" ] || script=/usr/share/debootstrap/scripts/sid # an older debootstrap
+    tmp=$(mktemp -d /var/tmp/hostip-bare.XXXXXX)
+    started=$SECONDS
+    if ! debootstrap --variant=minbase "$suite" "$tmp" "$mirror" "$script" >>"$log" 2>&1; then
+        rm -rf "$tmp"
+        say "debootstrap failed" | tee -a "$log"
+        exit 1
+    fi
+    tar -C "$tmp" -cf "$bare.new" . && mv "$bare.new" "$bare"
+    rm -rf "$tmp"
+    say "bare root made in $((SECONDS - started)) s" | tee -a "$log"
+fi
+
+work=$(mktemp -d /var/tmp/hostip-debian.XXXXXX)
+root=$work/root
+cleanup() {
+    # The namespace took its mounts with it; never delete through a mount.
+    if findmnt -rn -o TARGET | grep -q "^$work"; then
+        say "mounts left under $work; not deleting it" | tee -a "$log"
+    else
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+mkdir "$root"
+tar -C "$root" -xf "$bare"
+git clone -q "$repo" "$root/home/newcomer/hostip"
+git -C "$root/home/newcomer/hostip" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)"
+cp /etc/resolv.conf "$root/etc/resolv.conf" # to reach Debian's archive
+# The archive these machines reach can be a snapshot whose Release files have
+# passed their Valid-Until date (testing's do); apt refuses those otherwise.
+echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/99snapshot"
+
+# Runs inside the new namespaces: mounts what a booted system has, then the
+# two commands in the chroot.
+inside() {
+    set -euo pipefail
+    mount --bind "$root" "$root"
+    mount -t proc proc "$root/proc"
+    mount --rbind /sys "$root/sys"
+    mount --rbind /dev "$root/dev"
+    mount --bind /dev/pts "$root/dev/pts"
+    mount --bind "$cache/$suite-archives" "$root/var/cache/apt/archives"
+    in_root() { chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 "$@"; }
+    timed() { # timed WHAT COMMAND...: runs it, says how long it took
+        local what=$1 started=$SECONDS status=0
+        shift
+        "$@" || status=$?
+        say "$what: exit status $status, $((SECONDS - started)) s"
+        return "$status"
+    }
+    count() { in_root dpkg-query -W -f='.\n' | wc -l; }
+
+    # A user with sudo, as on a newcomer's desktop.
+    in_root apt-get update -qq
+    in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends sudo >/dev/null
+    in_root useradd -M -d /home/newcomer -s /bin/bash -G sudo newcomer
+    echo 'newcomer ALL=(ALL) NOPASSWD: ALL' >"$root/etc/sudoers.d/newcomer"
+    chmod 440 "$root/etc/sudoers.d/newcomer"
+    in_root chown -R newcomer: /home/newcomer
+    say "bare: $(count) packages"
+
+    # The run command, with no display: it builds, then points to Xvfb.
+    local status=0
+    timed "run command (as newcomer, with sudo)" \
+        in_root HOME=/home/newcomer runuser -u newcomer -- bash -c 'cd ~/hostip && scripts/run.sh localhost' \
+        >"$work/run.out" 2>&1 || status=$?
+    cat "$work/run.out"
+    say "after the run command: $(count) packages"
+    if [ "$status" = 1 ] && grep -q 'xvfb-run -a build/release/window/hostip localhost' "$work/run.out" &&
+        grep -q 'apt-get install xvfb' "$work/run.out" && [ -x "$root/home/newcomer/hostip/build/release/window/hostip" ]; then
+        say "run command: built, then named xvfb-run and what to install for it"
+    else
+        say "run command FAILED (it must build, then exit 1 naming xvfb-run)"
+        return 1
+    fi
+
+    # The test command, as root, as CI runs it.
+    status=0
+    timed "test command${presets[*]:+ (${presets[*]})}" \
+        in_root HOME=/root bash -c 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
+        status=$?
+    say "after the test command: $(count) packages"
+    return "$status"
+}
+
+say "$(date -u '+%F %T') from $(git -C "$repo" rev-parse --short HEAD), ${presets[*]:-every preset}" | tee -a "$log"
+status=0
+export -f inside say
+export root work cache suite log
+presets_text=${presets[*]:-}
+started=$SECONDS
+# shellcheck disable=SC2016 # expanded by the inner shell
+unshare --mount --propagation private --pid --fork --kill-child bash -c \
+    'presets=($0); inside' "$presets_text" >"$work/out" 2>&1 || status=$?
+cat "$work/out" >>"$log"
+grep -E '^debian |tests passed|tests failed|^== ' "$work/out" || true
+if [ "$status" != 0 ]; then
+    echo "debian $suite: FAILED (status $status) after $((SECONDS - started)) s; the log's last lines:"
+    tail -n 40 "$work/out"
+    exit 1
+fi
+echo "debian $suite: passed in $((SECONDS - started)) s"
