@@ -9,7 +9,7 @@ defaults). It checks and prints:
 
   * the accessibility tree: every object named, the window a frame named by
     its title, the separator out of the tree;
-  * during a stall: the window's answer to _NET_WM_PING, its repaint after
+  * during a stall: the CPU it uses when left alone, the window's answer to _NET_WM_PING, its repaint after
     being uncovered, an AT-SPI read of the address field; then "9001";
   * closing the window during a stall: how soon it is gone, and the process.
 """
@@ -30,7 +30,7 @@ from Xlib.protocol import event  # noqa: E402
 
 TITLE = "HOST <-> IP {hostip}"
 STALLED_NAME = "stall.dns.test"
-LIMITS = {"ping": 0.25, "repaint": 0.5, "atspi": 0.5, "close": 0.5, "exit": 1.0}
+LIMITS = {"ping": 0.25, "repaint": 0.5, "atspi": 0.5, "close": 0.5, "exit": 1.0, "idle": 0.05}
 
 failures = []
 
@@ -215,6 +215,13 @@ def field(frame, name):
     return None
 
 
+def cpu_seconds(pid):
+    """The CPU time a process has used so far, all its threads together."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def start_stalled_lookup(screen, w):
     """Types the stalled name into the host field and presses Enter there."""
     x, y, _, _ = screen.rect(w)
@@ -257,6 +264,13 @@ def main():
         # A stall: pings, a repaint and an AT-SPI read while the resolver waits.
         start_stalled_lookup(screen, w)
         began = time.monotonic()
+        # Left alone while the resolver waits, no thread of hostip uses the CPU.
+        time.sleep(0.2)
+        used = cpu_seconds(app_proc.pid)
+        time.sleep(2.0)
+        used = cpu_seconds(app_proc.pid) - used
+        print("figure: %.2f s of CPU used in 2 s of waiting" % used)
+        check(used <= LIMITS["idle"], "at most %.2f s of CPU in 2 s of waiting" % LIMITS["idle"])
         pings, repaints, reads = [], [], []
         stamp = 1
         while time.monotonic() - began < 9.0:
