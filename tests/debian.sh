@@ -7,8 +7,8 @@
 #
 #   tests/debian.sh SUITE [PRESET...]
 #
-# SUITE is bookworm, trixie or forky (Debian 12, 13, testing). The PRESETs go
-# to the test command; all of them when none is named. Needs root.
+# SUITE is a Debian suite: bookworm, trixie, testing (forky today). The PRESETs
+# go to the test command; all of them when none is named. Needs root.
 #
 # The run command runs as a user with sudo, the test command as root (as CI
 # does). Everything runs in a mount and PID namespace of its own, so every
