@@ -65,6 +65,7 @@ cleanup() {
 trap cleanup EXIT
 mkdir "$root"
 tar -C "$root" -xf "$bare"
+chmod 755 "$root" # debootstrap's folder was mktemp's, private to root
 git clone -q "$repo" "$root/home/newcomer/hostip"
 git -C "$root/home/newcomer/hostip" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)"
 cp /etc/resolv.conf "$root/etc/resolv.conf" # to reach Debian's archive
