@@ -133,13 +133,13 @@ export root work cache suite log
 presets_text=${presets[*]:-}
 started=$SECONDS
 # shellcheck disable=SC2016 # expanded by the inner shell
+before=$(wc -l <"$log")
 unshare --mount --propagation private --pid --fork --kill-child bash -c \
-    'presets=($0); inside' "$presets_text" >"$work/out" 2>&1 || status=$?
-cat "$work/out" >>"$log"
-grep -E '^debian |tests passed|tests failed|^== ' "$work/out" || true
+    'presets=($0); inside' "$presets_text" >>"$log" 2>&1 || status=$?
+tail -n +$((before + 1)) "$log" | grep -E '^debian |tests passed|tests failed|^== ' || true
 if [ "$status" != 0 ]; then
     echo "debian $suite: FAILED (status $status) after $((SECONDS - started)) s; the log's last lines:"
-    tail -n 40 "$work/out"
+    tail -n 40 "$log"
     exit 1
 fi
 echo "debian $suite: passed in $((SECONDS - started)) s"
