@@ -34,6 +34,7 @@ mkdir -p "$cache/$suite-archives/partial" "$repo/build"
 : >"$log"
 echo "debian $suite: log in $log"
 say() { echo "debian $suite: $*"; } # inside the namespaces, where the output is the log
+tell() { say "$@" | tee -a "$log"; }  # outside them
 
 # The bare root, made again once a week (testing moves).
 bare=$cache/$suite.tar
@@ -44,12 +45,12 @@ if [ -z "$(find "$bare" -mtime -7 2>/dev/null)" ]; then
     started=$SECONDS
     if ! debootstrap --variant=minbase "$suite" "$tmp" "$mirror" "$script" >>"$log" 2>&1; then
         rm -rf "$tmp"
-        say "debootstrap failed" | tee -a "$log"
+        tell "debootstrap failed"
         exit 1
     fi
     tar -C "$tmp" -cf "$bare.new" . && mv "$bare.new" "$bare"
     rm -rf "$tmp"
-    say "bare root made in $((SECONDS - started)) s" | tee -a "$log"
+    tell "bare root made in $((SECONDS - started)) s"
 fi
 
 work=$(mktemp -d /var/tmp/hostip-debian.XXXXXX)
@@ -57,7 +58,7 @@ root=$work/root
 cleanup() {
     # The namespace took its mounts with it; never delete through a mount.
     if findmnt -rn -o TARGET | grep -q "^$work"; then
-        say "mounts left under $work; not deleting it" | tee -a "$log"
+        tell "mounts left under $work; not deleting it"
     else
         rm -rf "$work"
     fi
@@ -126,14 +127,14 @@ inside() {
     return "$status"
 }
 
-say "$(date -u '+%F %T') from $(git -C "$repo" rev-parse --short HEAD), ${presets[*]:-every preset}" | tee -a "$log"
+tell "$(date -u '+%F %T') from $(git -C "$repo" rev-parse --short HEAD), ${presets[*]:-every preset}"
 status=0
 export -f inside say
 export root work cache suite log
 presets_text=${presets[*]:-}
 started=$SECONDS
-# shellcheck disable=SC2016 # expanded by the inner shell
 before=$(wc -l <"$log")
+# shellcheck disable=SC2016 # expanded by the inner shell
 unshare --mount --propagation private --pid --fork --kill-child bash -c \
     'presets=($0); inside' "$presets_text" >>"$log" 2>&1 || status=$?
 tail -n +$((before + 1)) "$log" | grep -E '^debian |tests passed|tests failed|^== ' || true

@@ -9,8 +9,9 @@ defaults). It checks and prints:
 
   * the accessibility tree: every object named, the window a frame named by
     its title, the separator out of the tree;
-  * during a stall: the CPU it uses when left alone, the window's answer to _NET_WM_PING, its repaint after
-    being uncovered, an AT-SPI read of the address field; then "9001";
+  * during a stall: the CPU it uses when left alone, the window's answer to
+    _NET_WM_PING, its repaint after being uncovered, an AT-SPI read of the
+    address field; then "9001";
   * closing the window during a stall: how soon it is gone, and the process.
 """
 import os

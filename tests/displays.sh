@@ -56,6 +56,7 @@ shot() {
         mv wayland-screenshot-*.png "$1") >/dev/null 2>&1
 }
 # drawn: at least half the window's 282x57 pixels differ from the empty screen
+# (compare exits 1 when the pictures differ, which is the point here)
 drawn() {
     shot "$work/now.png" &&
         { compare -metric AE "$work/empty.png" "$work/now.png" null: 2>&1 || true; } |
