@@ -174,7 +174,8 @@ std::u16string GetHostFromIP(std::u16string address) {
     const std::size_t length = rec.h_name ? strnlen(rec.h_name, MaxNameBytes + 1) : 0;
     const std::string_view name(rec.h_name, cutAtCharacter(rec.h_name, length, MaxNameBytes));
 
-    std::u16string result(Trim(fromNarrow(name)));
+    // Shown as text a person reads: no character in it may hide another.
+    std::u16string result(Trim(fromNarrowShown(name)));
     // A record whose name is empty names nothing: an empty field without a
     // message would look like success.
     if (result.empty()) {

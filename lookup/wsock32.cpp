@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <utility>
 
@@ -69,8 +70,11 @@ class SystemResolver final : public Resolver {
     }
 
     // Runs a reentrant lookup, growing its buffer while the answer does not fit.
+    // Each try asks the whole question again (over DNS, a new query that may
+    // wait its full time-out), so the first buffer holds any DNS message;
+    // only other sources (a huge hosts file entry) need more.
     template <class Call> static Answer lookup(Call call) {
-        std::vector<char> buffer(4096);
+        std::vector<char> buffer(64 * 1024);
         ::hostent entry{};
         ::hostent* found = nullptr;
         int error = 0;
@@ -168,8 +172,19 @@ int leave(int error) {
 }
 
 Answer wait(BlockingCall call) {
+    // An exception (no memory for a huge answer, say) is a failed lookup, on
+    // whichever thread the waiter runs the call.
+    BlockingCall guarded = [call = std::move(call)]() -> Answer {
+        try {
+            return call();
+        } catch (const std::bad_alloc&) {
+            return {std::nullopt, WsaNoBuffers};
+        } catch (...) {
+            return {std::nullopt, WsaNoRecovery};
+        }
+    };
     const Waiter& waiter = library().waiter;
-    return waiter ? waiter(std::move(call)) : call();
+    return waiter ? waiter(std::move(guarded)) : guarded();
 }
 
 const hostent* answer(Answer a) {

@@ -34,6 +34,8 @@ constexpr int WsaNotInitialised = 10093;
 constexpr int WsaAfNotSupported = 10047;
 constexpr int WsaInterrupted = 10004; // the wait for the answer was given up
 constexpr int WsaInProgress = 10036;  // another blocking call is still waiting
+constexpr int WsaNoBuffers = 10055;   // the answer did not fit in memory
+constexpr int WsaNoRecovery = 11003;  // the lookup failed in some other way
 
 struct hostent {
     char* h_name;
@@ -89,6 +91,7 @@ std::shared_ptr<Resolver> makeSystemResolver();
 using BlockingCall = std::function<Answer()>;
 
 // Runs a blocking call and returns its answer, on the thread that called it.
+// The calls handed to it never throw: a lookup that throws answers not found.
 // It may run the call elsewhere and wait in its own way; when it gives up
 // waiting it answers {no record, WsaInterrupted}.
 using Waiter = std::function<Answer(BlockingCall call)>;

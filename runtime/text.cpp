@@ -6,7 +6,9 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <system_error>
+#include <utility>
 
 namespace runtime {
 
@@ -232,20 +234,36 @@ void appendUtf16(std::u16string& out, char32_t codePoint) {
     out += char16_t(0xDC00 + ((codePoint - 0x10000) & 0x3FF));
 }
 
-std::u16string fromNarrow(std::string_view bytes) {
+namespace {
+
+// Characters that hide or disguise the text around them when shown: controls
+// (Cc), format characters (Cf, as of Unicode 16: the soft hyphen, bidi marks,
+// embeddings, overrides and isolates, zero-width characters, tags, ...), and
+// the line and paragraph separators (U+2028, U+2029).
+constexpr std::pair<char32_t, char32_t> Hidden[] = {
+    {0x0000, 0x001F},   {0x007F, 0x009F},   {0x00AD, 0x00AD},   {0x0600, 0x0605},
+    {0x061C, 0x061C},   {0x06DD, 0x06DD},   {0x070F, 0x070F},   {0x0890, 0x0891},
+    {0x08E2, 0x08E2},   {0x180E, 0x180E},   {0x200B, 0x200F},   {0x2028, 0x202E},
+    {0x2060, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD},
+    {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A},
+    {0xE0001, 0xE0001}, {0xE0020, 0xE007F},
+};
+
+bool isHidden(char32_t cp) {
+    return std::any_of(std::begin(Hidden), std::end(Hidden),
+                       [cp](const auto& range) { return cp >= range.first && cp <= range.second; });
+}
+
+std::u16string decode(std::string_view bytes, bool hide) {
     std::u16string out;
     out.reserve(bytes.size());
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto b0 = static_cast<unsigned char>(bytes[i]);
         std::size_t need = 0;
-        char32_t cp = 0;
+        char32_t cp = b0;
         char32_t min = 0;
-        if (b0 < 0x80) {
-            out += char16_t(b0);
-            ++i;
-            continue;
-        } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
             need = 1, cp = b0 & 0x1F, min = 0x80;
         } else if (b0 >= 0xE0 && b0 <= 0xEF) {
             need = 2, cp = b0 & 0x0F, min = 0x800;
@@ -253,7 +271,7 @@ std::u16string fromNarrow(std::string_view bytes) {
             need = 3, cp = b0 & 0x07, min = 0x10000;
         }
         std::size_t taken = 1;
-        bool ok = need > 0;
+        bool ok = b0 < 0x80 || need > 0;
         for (; ok && taken <= need; ++taken) {
             const auto b =
                 i + taken < bytes.size() ? static_cast<unsigned char>(bytes[i + taken]) : 0u;
@@ -268,10 +286,20 @@ std::u16string fromNarrow(std::string_view bytes) {
             ++i; // resynchronise on the next byte
             continue;
         }
-        appendUtf16(out, cp);
+        appendUtf16(out, hide && isHidden(cp) ? 0xFFFD : cp);
         i += need + 1;
     }
     return out;
+}
+
+} // namespace
+
+std::u16string fromNarrow(std::string_view bytes) {
+    return decode(bytes, false);
+}
+
+std::u16string fromNarrowShown(std::string_view bytes) {
+    return decode(bytes, true);
 }
 
 } // namespace runtime

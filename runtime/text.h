@@ -72,6 +72,13 @@ void appendUtf16(std::u16string& out, char32_t codePoint);
 // Text from UTF-8; every byte that is not part of a valid sequence becomes U+FFFD.
 std::u16string fromNarrow(std::string_view bytes);
 
+// Text from UTF-8 to be shown, from a source that may be hostile (a name a
+// lookup found): as fromNarrow, and every character that would hide or
+// disguise the text around it (controls, format characters such as bidi
+// overrides and zero-width spaces, line and paragraph separators) becomes
+// U+FFFD as well. Every other character stays as it is.
+std::u16string fromNarrowShown(std::string_view bytes);
+
 // UTF-8 for diagnostics; lone surrogates become U+FFFD.
 std::string toUtf8Lossy(std::u16string_view text);
 

@@ -63,6 +63,10 @@ TEST_F(Lookups, ResolverErrorLandsInTheFailureRecord) {
     net.fake->notFoundError = 11004;
     GetIPFromHost(u"nowhere.test");
     EXPECT_EQ(runtime::failure().systemError, 11004);
+    net.fake->throws = true; // out of memory for a huge answer: not found, no crash
+    EXPECT_EQ(GetIPFromHost(u"example.test"), std::nullopt);
+    EXPECT_EQ(runtime::failure().systemError, wsock32::WsaNoBuffers);
+    net.fake->throws = false;
     GetIPFromHost(u"example.test");
     EXPECT_EQ(runtime::failure().systemError, 0);
 }
@@ -85,7 +89,7 @@ TEST_F(Lookups, ReverseAsksWithTheBytesInWrittenOrderAndTrimsTheName) {
     EXPECT_EQ(recorder.messages, std::vector<Message>{HostNotFound});
 }
 
-TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAreReplaced) {
+TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAndHiddenCharactersAreReplaced) {
     struct Row {
         std::string name;
         std::u16string shown;
@@ -102,6 +106,20 @@ TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAreReplaced) {
         // No character starts within 3 bytes of the cut: cut at 255 all the same.
         {std::string("a").append(299, '\x80'), std::u16string(u"a").append(254, u'\uFFFD'), {}},
         {"bad\xFF\xFEname", u"bad\uFFFD\uFFFDname", {}},
+        // Nothing that hides or disguises text: controls (C0, DEL, C1), format
+        // characters (a bidi override, a zero-width space, a tag), separators.
+        {"a\tb\x7F"
+         "c\xC2\x85"
+         "d\xE2\x80\xAE"
+         "e\xE2\x80\x8B"
+         "f\xF3\xA0\x81\x81"
+         "g\xE2\x80\xA8",
+         u"a\uFFFDb\uFFFDc\uFFFDd\uFFFDe\uFFFDf\uFFFDg\uFFFD",
+         {}},
+        {"b\xC3\xBC"
+         "cher.test",
+         u"b\u00FCcher.test",
+         {}},
         // A record that names nothing is no answer.
         {"", u"", {HostNotFound}},
         {"   ", u"", {HostNotFound}},

@@ -56,6 +56,8 @@ TEST_F(SystemResolver, ReverseLookups) {
         {u"192.0.2.41", u"xn--a-vca.test"},          // an invisible soft hyphen
         {u"192.0.2.42", u"xn--google-9l0c.example"}, // a right-to-left override
         {u"192.0.2.43", u"xn--ba.test"},             // a C1 control
+        // Nor from raw UTF-8: a right-to-left override, a zero-width space, a right-to-left mark.
+        {u"192.0.2.45", u"evil\uFFFDgnp\uFFFDx\uFFFD.test"},
         // No character boundary within 3 bytes of the cut: cut at 255 all the same.
         {u"192.0.2.44", std::u16string(u"a").append(254, u'\uFFFD')},
     };

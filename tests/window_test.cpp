@@ -3,6 +3,7 @@
 #include "support/recorder.h"
 #include "support/sandbox.h"
 #include "window/frmMail.h"
+#include "window/messagebox.h"
 #include "window/startup.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -95,10 +97,14 @@ TEST_F(Window, StartUpLooksUpTheCommandLine) {
 
 TEST_F(Window, StartUpWithoutCommandLineOrResolverEndsEmpty) {
     net.fake->names.clear();
-    frmMail form(u"");
-    EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
-    EXPECT_EQ(text(form, "txtHost"), u"");
-    EXPECT_EQ(text(form, "txtIP"), u"");
+    for (const bool throws : {false, true}) { // throwing on the waiter's worker thread
+        recorder.messages.clear();
+        net.fake->throws = throws;
+        frmMail form(u"");
+        EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
+        EXPECT_EQ(text(form, "txtHost"), u"");
+        EXPECT_EQ(text(form, "txtIP"), u"");
+    }
 }
 
 TEST_F(Window, SocketLibraryThatFailsToStartIsReportedThenLookupsFail) {
@@ -199,6 +205,17 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
     auto* cmdGetHost = child<QPushButton>(form, "cmdGetHost");
     txtHost->setText(QStringLiteral("example.test"));
     txtHost->setFocus();
+    // The real message box, closed by the test as it comes up.
+    runtime::setMessageBox(window::showMessageBox);
+    QStringList boxes;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            boxes << box->windowTitle();
+            box->accept();
+        }
+    });
+    closer.start(20);
 
     QStringList log;
     QObject::connect(txtIP, &QLineEdit::textChanged, [&](const QString& t) {
@@ -260,7 +277,24 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
     EXPECT_EQ(net.fake->askedNames,
               (std::vector<std::string>{"localhost", "example.test", "example.test"}));
     EXPECT_EQ(txtHost->text(), QStringLiteral("example.test"));
-    EXPECT_TRUE(recorder.messages.empty());
+    EXPECT_TRUE(boxes.isEmpty());
+
+    // A lookup that ends in a message: what was given meanwhile was given
+    // blind, and is dropped (no "z", no click and so no "9002").
+    log.clear();
+    txtHost->setText(QStringLiteral("nowhere.test"));
+    whileBlocked(
+        *net.fake, [&] { QTest::keyClick(txtHost, Qt::Key_Return); },
+        [&] {
+            key(Qt::Key_Z, QStringLiteral("z"));
+            click(cmdGetHost);
+            QTest::qWait(100);
+        });
+    QTest::qWait(300);
+    EXPECT_EQ(boxes, QStringList{QStringLiteral("9001")});
+    EXPECT_TRUE(log.isEmpty()) << log.join(QLatin1Char(',')).toStdString();
+    EXPECT_EQ(txtHost->text(), QStringLiteral("nowhere.test"));
+    EXPECT_EQ(net.fake->askedNames.size(), 4u);
 }
 
 TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {

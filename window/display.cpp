@@ -28,8 +28,15 @@ std::string env(const char* name) {
 // names, not by its file name, which changes between Qt versions. Reading the
 // metadata does not load the plugin.
 bool qtOpens(const QString& platform) {
-    for (const QString& path : QCoreApplication::libraryPaths()) {
-        const QDir dir(path + QLatin1String("/platforms"));
+    // Where Qt looks: the folder QT_QPA_PLATFORM_PLUGIN_PATH names (the plugins
+    // themselves, as bundled deployments have them), then each library path's
+    // "platforms" folder.
+    QStringList dirs{qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH")};
+    dirs.removeAll(QString());
+    for (const QString& path : QCoreApplication::libraryPaths())
+        dirs << path + QLatin1String("/platforms");
+    for (const QString& path : dirs) {
+        const QDir dir(path);
         for (const QString& file : dir.entryList(QDir::Files)) {
             const QJsonObject meta = QPluginLoader(dir.filePath(file)).metaData();
             for (const QJsonValue key : meta.value(QLatin1String("MetaData"))

@@ -2,6 +2,7 @@
 
 #include "lookup/mdlSock.h"
 #include "lookup/wsock32.h"
+#include "window/inputhold.h"
 #include "window/startup.h"
 
 #include <QAccessible>
@@ -213,7 +214,8 @@ void frmMail::runLookup(const std::function<void()>& lookup) {
     keptHost_ = txtHost->text();
     keptIP_ = txtIP->text();
     {
-        BusyCursor busy;
+        const window::InputHold hold;
+        const BusyCursor busy;
         lookup();
     }
     busy_ = false;

@@ -35,8 +35,9 @@ class frmMail : public QWidget {
     void Form_Unload();
     void cmdGetIP_Click();
     void cmdGetHost_Click();
-    // Runs a command's lookup: a wait cursor meanwhile, and no other command
-    // and no text set from outside until it is over.
+    // Runs a command's lookup: a wait cursor meanwhile, user input held until
+    // it is over (window/inputhold.h), and no other command and no text set
+    // from outside.
     void runLookup(const std::function<void()>& lookup);
 
     window::LookupWaiter waiter_;

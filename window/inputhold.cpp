@@ -38,20 +38,33 @@ bool isUserInput(QEvent::Type type) {
     }
 }
 
+// The hold of the command in progress: commands run one at a time. GUI thread only.
+InputHold* current = nullptr;
+
 } // namespace
 
 InputHold::InputHold() {
+    current = this;
     QCoreApplication::instance()->installEventFilter(this);
 }
 
 InputHold::~InputHold() {
+    current = nullptr;
+    if (!holding_) return;
     QCoreApplication::instance()->removeEventFilter(this);
     for (Held& h : held_)
         if (h.receiver) QCoreApplication::postEvent(h.receiver, h.event.release());
 }
 
+void InputHold::dropForMessage() {
+    if (!current) return;
+    current->holding_ = false;
+    current->held_.clear();
+    QCoreApplication::instance()->removeEventFilter(current);
+}
+
 bool InputHold::eventFilter(QObject* receiver, QEvent* event) {
-    if (!isUserInput(event->type())) return false;
+    if (!holding_ || !isUserInput(event->type())) return false;
     // A drop cannot wait: the dragging program wants its answer now.
     if (!isDrag(event->type()))
         held_.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});

@@ -8,8 +8,10 @@
 #include <QIcon>
 #include <QString>
 
+#include <atomic>
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -25,8 +27,9 @@ const char* const Usage = "Usage: hostip [NAME|ADDRESS]\n"
 
 // Qt ends the program with abort() when its platform cannot start. Whatever
 // the checks before could not foresee ends in one line and status 1 instead.
+// Qt may call the handler from any thread.
 QtMessageHandler qtMessages = nullptr;
-bool starting = true;
+std::atomic<bool> starting = true;
 
 void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtFatalMsg && starting) {

@@ -1,15 +1,11 @@
 #include "window/waiter.h"
 
-#include "window/inputhold.h"
-
 #include <QEventLoop>
 
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
-#include <sched.h>
 #include <system_error>
 #include <thread>
 
@@ -31,25 +27,6 @@ struct Job {
     wsock32::BlockingCall call;
     std::optional<wsock32::Answer> answer; // guarded by the worker's mutex
     QEventLoop* waiting = nullptr;         // likewise: the loop to wake, if any
-};
-
-// Speed, for quick answers only: waking a thread on another processor costs some
-// 30 µs each way where idle processors sleep (bench_waiter shows it). During the
-// quick wait both threads keep to one processor: about 15 µs there and back.
-struct OneProcessor {
-    explicit OneProcessor(std::thread& worker) {
-        const int cpu = sched_getcpu();
-        CPU_ZERO(&one);
-        CPU_SET(cpu < 0 ? 0 : cpu, &one);
-        pinned = cpu >= 0 && sched_getaffinity(0, sizeof mine, &mine) == 0 &&
-                 sched_setaffinity(0, sizeof one, &one) == 0;
-        if (pinned) pthread_setaffinity_np(worker.native_handle(), sizeof one, &one);
-    }
-    ~OneProcessor() {
-        if (pinned) sched_setaffinity(0, sizeof mine, &mine);
-    }
-    cpu_set_t mine, one;
-    bool pinned;
 };
 
 // What the GUI thread and the worker share, guarded by `mutex`: made with the
@@ -91,14 +68,10 @@ wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     auto job = std::make_shared<Job>(Job{std::move(call), std::nullopt, nullptr});
     std::unique_lock lock(s.mutex);
     s.next = job;
-    {
-        const OneProcessor near(s.worker);
-        s.posted.notify_one();
-        if (s.answered.wait_for(lock, QuickAnswer, [&] { return job->answer.has_value(); }))
-            return std::move(*job->answer);
-    }
+    s.posted.notify_one();
+    if (s.answered.wait_for(lock, QuickAnswer, [&] { return job->answer.has_value(); }))
+        return std::move(*job->answer);
     QEventLoop loop;
-    const InputHold hold;
     job->waiting = current = &loop;
     lock.unlock();
     loop.exec(); // until the answer's wake-up, or until the wait is given up

@@ -3,9 +3,9 @@
 // The blocking call into the resolver runs on a worker thread while the GUI
 // thread waits: plainly for a few milliseconds (most answers come far sooner),
 // then in a local event loop that keeps painting and answering the window
-// manager (pings, close), assistive tools (D-Bus) and timers, with user input
-// held back until the answer is in (window/inputhold.h). The user waits, the
-// desktop does not.
+// manager (pings, close), assistive tools (D-Bus) and timers. User input is
+// held back meanwhile by the command that asked for the lookup
+// (window/inputhold.h). The user waits, the desktop does not.
 //
 // Threads:
 // - The GUI thread owns the wait: the event loop, the input hold, the

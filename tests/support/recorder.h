@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,6 +96,7 @@ class FakeResolver : public wsock32::Resolver {
   public:
     int startupError = 0;
     int notFoundError = 11001;
+    bool throws = false; // each lookup throws std::bad_alloc
     std::map<std::string, wsock32::HostRecord> names;
     std::map<wsock32::Address, wsock32::HostRecord> addresses;
     std::vector<std::string> askedNames;
@@ -114,6 +116,7 @@ class FakeResolver : public wsock32::Resolver {
   private:
     template <class Table, class Key> wsock32::Answer answer(const Table& table, const Key& key) {
         gate.pass();
+        if (throws) throw std::bad_alloc();
         const auto it = table.find(key);
         if (it == table.end()) return {std::nullopt, notFoundError};
         return {it->second, 0};
