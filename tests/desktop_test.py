@@ -11,7 +11,7 @@ defaults). It checks and prints:
     its title, the separator out of the tree;
   * during a stall: the CPU it uses when left alone, the window's answer to
     _NET_WM_PING, its repaint after being uncovered, an AT-SPI read of the
-    address field; then "9001";
+    address field; then "9001", and what was typed and clicked meanwhile dropped;
   * closing the window during a stall: how soon it is gone, and the process.
 """
 import os
@@ -272,6 +272,11 @@ def main():
         used = cpu_seconds(app_proc.pid) - used
         print("figure: %.2f s of CPU used in 2 s of waiting" % used)
         check(used <= LIMITS["idle"], "at most %.2f s of CPU in 2 s of waiting" % LIMITS["idle"])
+        # Typed and clicked blind while it waits: dropped once the message comes.
+        x, y, _, _ = screen.rect(w)
+        screen.type("zz")
+        screen.click(x + 200, y + 48)  # the other button, "<-- Resolve Hostname"
+        xtest.fake_input(screen.d, X.MotionNotify, x=790, y=590)  # off it: no hover later
         pings, repaints, reads = [], [], []
         stamp = 1
         while time.monotonic() - began < 9.0:
@@ -318,6 +323,11 @@ def main():
                   "its one button, OK, has the focus")
         screen.key("Return")  # OK
         time.sleep(0.5)
+        host = Atspi.Text.get_text(field(frame, "Hostname:"), 0, -1) if frame else None
+        questions = {q[12:] for q in asked}  # all but the ID: resent, it is one question
+        check(screen.find("9002", timeout=1.0) is None and host == STALLED_NAME
+              and len(questions) == 1, "input given during the wait is dropped with the message:"
+              " no \"9002\", the host field reads %r, %d question(s)" % (host, len(questions)))
 
         # Alt+F4, openbox's close, during a stall.
         start_stalled_lookup(screen, w)
