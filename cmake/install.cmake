@@ -2,6 +2,14 @@
 include(GNUInstallDirs)
 
 install(TARGETS hostip RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Stripped (cmake --install --strip, and in the Debian package) as dh_strip
+# strips: the compilers' .comment and .note sections go too.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+            \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/hostip\"
+            COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
 install(FILES data/${HOSTIP_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${HOSTIP_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/icons/${HOSTIP_APP_ID}.svg
@@ -45,3 +53,9 @@ set(CPACK_PACKAGE_DESCRIPTION
 address. A button under each column looks it up through the system's\n\
 resolver and fills in the other.")
 include(CPack)
+
+# The installed files and the package as a distribution would judge them; made
+# from the release build (the bench preset), as only that one is hardened.
+if(HOSTIP_PACKAGE_TESTS)
+    add_test(NAME install_and_package COMMAND ${PROJECT_SOURCE_DIR}/tests/package.sh ${CMAKE_BINARY_DIR})
+endif()

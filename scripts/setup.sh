@@ -1,33 +1,133 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that hostip needs, skipping those already there.
-# Uses sudo when not run as root. The same names exist on Debian 12, 13 and
-# testing; clang and libclang-rt-dev are each release's default version.
+# Makes sure that what hostip needs is here, before anything is built.
 #
-#   scripts/setup.sh        what building and running needs
-#   scripts/setup.sh test   that, and what the tests, fuzzing and benchmarks need
+#   scripts/setup.sh         what building and running need
+#   scripts/setup.sh test    that, and what the tests, fuzzing and package checks need
+#   scripts/setup.sh bench   that, and hyperfine for the benchmarks
+#
+# On Debian 12, 13 and testing (where apt-get is) it installs the packages that
+# are missing, with sudo when not run as root, and shows apt's own output. No
+# service that comes with a package it brings in (nsd's DNS server, say) is
+# started or left enabled: the tests start what they need themselves.
+#
+# Elsewhere it installs nothing. It looks for each piece itself (a command, a
+# library through pkg-config, a Python module) and, where some are missing,
+# names each with the Debian package that has it, and stops.
 set -euo pipefail
 
-packages=(cmake make g++ pkg-config libidn2-dev qt6-base-dev libxcb1-dev) # build and run
-if [ "${1:-}" = test ]; then
-    packages+=(
-        qt6-base-private-dev qt6-wayland locales           # window tests
-        libgtest-dev libbenchmark-dev                      # tests and benchmarks
-        clang libclang-rt-dev                              # fuzzing
-        util-linux iproute2 nsd                            # resolver sandbox, DNS server
-        xvfb xauth x11-utils imagemagick fonts-dejavu-core # screenshots under Xvfb
-        openbox dbus at-spi2-core python3-xlib python3-gi gir1.2-atspi-2.0 weston # desktop tests
-        desktop-file-utils appstream man-db dpkg-dev file lintian # install and package checks
+# PACKAGE=HOW: the Debian package, and how to tell it is here without Debian's
+# tools: cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE
+# (GObject introspection, version 2.0), or "-" where nothing tells it the same
+# way on every system.
+needs=(
+    cmake=cmd:cmake ninja-build=cmd:ninja g++=cmd:g++ pkg-config=cmd:pkg-config
+    libidn2-dev=pc:libidn2 qt6-base-dev=pc:Qt6Widgets libxcb1-dev=pc:xcb
+    qt6-wayland=- # native Wayland; without it hostip opens on X11
+)
+case "${1:-}" in
+test | bench)
+    needs+=(
+        qt6-base-private-dev=- locales=- # window tests
+        libgtest-dev=pc:gtest libbenchmark-dev=pc:benchmark
+        clang=cmd:clang++ libclang-rt-dev=- # fuzzing
+        util-linux=cmd:unshare iproute2=cmd:ip nsd=cmd:nsd # resolver sandbox, DNS server
+        xvfb=cmd:xvfb-run xauth=cmd:xauth x11-utils=cmd:xwininfo imagemagick=cmd:compare
+        fonts-dejavu-core=- openbox=cmd:openbox dbus=cmd:dbus-run-session at-spi2-core=-
+        python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston
+        desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
+        dpkg-dev=cmd:dpkg-shlibdeps file=cmd:file lintian=cmd:lintian devscripts=cmd:hardening-check
     )
-fi
-
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+    ;;&
+bench) needs+=(hyperfine=cmd:hyperfine) ;;
+esac
 
 sudo=()
 [ "$(id -u)" = 0 ] || sudo=(sudo)
+
+here() { # here HOW: whether the piece is here
+    case "$1" in
+    cmd:*) PATH=$PATH:/usr/sbin:/sbin command -v "${1#cmd:}" >/dev/null ;;
+    pc:*) pkg-config --exists "${1#pc:}" 2>/dev/null ;;
+    py:*) python3 -c "import ${1#py:}" 2>/dev/null ;;
+    gir:*) python3 -c "import gi; gi.require_version('${1#gir:}', '2.0')" 2>/dev/null ;;
+    *) true ;;
+    esac
+}
+
+if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
+    absent=()
+    for need in "${needs[@]}"; do
+        how=${need#*=} package=${need%%=*}
+        here "$how" && continue
+        case "$how" in
+        cmd:*) absent+=("the command ${how#*:} (Debian package: $package)") ;;
+        pc:*) absent+=("the library ${how#*:}, found through pkg-config (Debian package: $package)") ;;
+        *) absent+=("the Python module ${how#*:} (Debian package: $package)") ;;
+        esac
+    done
+    [ ${#absent[@]} -eq 0 ] && exit 0
+    echo "setup: without apt-get nothing is installed here, and these are missing:" >&2
+    printf '    %s\n' "${absent[@]}" >&2
+    echo "setup: install them with your system's packages, then run this again." >&2
+    exit 1
+fi
+
+missing=()
+for need in "${needs[@]}"; do
+    dpkg-query -W -f='${db:Status-Abbrev}' "${need%%=*}" 2>/dev/null | grep -q '^ii' ||
+        missing+=("${need%%=*}")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends)
 echo "setup: installing ${missing[*]}" >&2
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+"${sudo[@]}" apt-get -qq update
+"${apt[@]}" install --download-only "${missing[@]}"
+
+# The services of the packages about to be new here (upgrades keep theirs), read
+# off the downloaded packages. Masked for this run where systemd runs, so that
+# installing does not start them; disabled once installed.
+eval "$(apt-config shell archives Dir::Cache::archives/d)"
+units=() scripts=()
+for p in $(apt-get -s install --no-install-recommends "${missing[@]}" |
+    awk '/^Inst / && $3 !~ /^\[/ { sub(/:.*/, "", $2); print $2 }'); do
+    for deb in "$archives/${p}_"*.deb; do
+        [ -e "$deb" ] || continue
+        while read -r path; do
+            case "$path" in
+            ./lib/systemd/system/*@.* | ./usr/lib/systemd/system/*@.*) ;; # templates: no instance enabled
+            ./lib/systemd/system/*.service | ./lib/systemd/system/*.socket | ./lib/systemd/system/*.timer | \
+                ./usr/lib/systemd/system/*.service | ./usr/lib/systemd/system/*.socket | ./usr/lib/systemd/system/*.timer)
+                units+=("${path##*/}") ;;
+            ./etc/init.d/*) scripts+=("${path##*/}") ;;
+            esac
+        done < <(dpkg-deb -c "$deb" | awk '{ print $6 }')
+    done
+done
+systemd=false
+[ -d /run/systemd/system ] && systemd=true
+if $systemd && [ ${#units[@]} -gt 0 ]; then
+    echo "setup: not starting ${units[*]}" >&2
+    trap '"${sudo[@]}" systemctl --runtime --quiet unmask "${units[@]}" || true' EXIT
+    "${sudo[@]}" systemctl --runtime --quiet mask "${units[@]}"
+fi
+
+"${apt[@]}" install "${missing[@]}"
+
+if [ ${#units[@]} -gt 0 ] || [ ${#scripts[@]} -gt 0 ]; then
+    echo "setup: leaving disabled what came with these packages: ${units[*]} ${scripts[*]}" >&2
+fi
+if [ ${#units[@]} -gt 0 ]; then
+    if command -v systemctl >/dev/null; then
+        $systemd && "${sudo[@]}" systemctl --runtime --quiet unmask "${units[@]}"
+        "${sudo[@]}" systemctl --quiet disable "${units[@]}" 2>/dev/null || true
+    else # no systemd here: only the links the packages made for it
+        for unit in "${units[@]}"; do "${sudo[@]}" deb-systemd-helper disable "$unit" || true; done
+    fi
+fi
+if ! $systemd; then # a system started otherwise: the packages' init scripts
+    for script in "${scripts[@]}"; do
+        "${sudo[@]}" invoke-rc.d "$script" stop >/dev/null 2>&1 || true
+        "${sudo[@]}" update-rc.d "$script" disable >/dev/null 2>&1 || true
+    done
+fi

@@ -3,12 +3,16 @@
 # minimal Debian: made from Debian's archive with debootstrap (no debug
 # symbols, nothing this machine happens to have), the committed HEAD cloned
 # into it, the run command with no display (it must build, then point to
-# Xvfb), then the test command.
+# Xvfb), then the test command. After them, no service that they brought in
+# may be enabled. Then, as on another distribution, apt and dpkg are taken
+# away: the run command must still build, and with cmake gone too, stop at
+# once and name it.
 #
-#   tests/debian.sh SUITE [PRESET...]
+#   sudo tests/debian.sh SUITE [PRESET...]
 #
 # SUITE is a Debian suite: bookworm, trixie, testing (forky today). The PRESETs
-# go to the test command; all of them when none is named. Needs root.
+# go to the test command; all of them when none is named. Needs root; build/
+# and the log stay the checkout owner's.
 #
 # The run command runs as a user with sudo, the test command as root (as CI
 # does). Everything runs in a mount and PID namespace of its own, so every
@@ -25,45 +29,63 @@ mirror=http://deb.debian.org/debian
 cache=/var/cache/hostip-debian
 log=$repo/build/debian-$suite.log
 
-[ "$(id -u)" = 0 ] || { echo "debian: needs root (debootstrap, chroot, mounts)" >&2; exit 1; }
+[ "$(id -u)" = 0 ] || { echo "debian: needs root (debootstrap, chroot, mounts): sudo $0 $*" >&2; exit 1; }
 if ! command -v debootstrap >/dev/null; then
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends debootstrap >/dev/null
+    command -v apt-get >/dev/null || { echo "debian: needs debootstrap" >&2; exit 1; }
+    apt-get -qq update
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends debootstrap
 fi
-mkdir -p "$cache/$suite-archives/partial" "$repo/build"
+# The checkout's owner (who ran this with sudo) keeps owning build/ and the log.
+owner=$(stat -c %u:%g "$repo")
+[ -d "$repo/build" ] || install -d -o "${owner%:*}" -g "${owner#*:}" "$repo/build"
 : >"$log"
+chown "$owner" "$log"
+mkdir -p "$cache/$suite-archives/partial"
 echo "debian $suite: log in $log"
 say() { echo "debian $suite: $*"; } # inside the namespaces, where the output is the log
 tell() { say "$@" | tee -a "$log"; }  # outside them
+git() { command git -c safe.directory='*' "$@"; } # the checkout is the user's, this runs as root
 
-# The bare root, made again once a week (testing moves).
+# Whatever this leaves half made goes when it ends, however it ends. The
+# namespaces take their mounts with them (they never show out here); even so,
+# nothing is deleted through a mount.
 bare=$cache/$suite.tar
+tmp= work=
+cleanup() {
+    for dir in "$tmp" "$work"; do
+        [ -n "$dir" ] && [ -e "$dir" ] || continue
+        if findmnt -rn -o TARGET | grep -q "^$dir"; then
+            tell "mounts left under $dir; not deleting it"
+        else
+            rm -rf "$dir"
+        fi
+    done
+    rm -f "$bare.new"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+# The bare root, made again once a week (testing moves), in a mount namespace
+# of its own, so that debootstrap's mounts go with it.
 if [ -z "$(find "$bare" -mtime -7 2>/dev/null)" ]; then
     script=/usr/share/debootstrap/scripts/$suite
     [ -e "$script" ] || script=/usr/share/debootstrap/scripts/sid # an older debootstrap
     tmp=$(mktemp -d /var/tmp/hostip-bare.XXXXXX)
     started=$SECONDS
-    if ! debootstrap --variant=minbase "$suite" "$tmp" "$mirror" "$script" >>"$log" 2>&1; then
-        rm -rf "$tmp"
+    if ! unshare --mount --propagation private \
+        debootstrap --variant=minbase "$suite" "$tmp" "$mirror" "$script" >>"$log" 2>&1; then
         tell "debootstrap failed"
         exit 1
     fi
-    tar -C "$tmp" -cf "$bare.new" . && mv "$bare.new" "$bare"
+    tar -C "$tmp" -cf "$bare.new" .
+    mv "$bare.new" "$bare"
     rm -rf "$tmp"
     tell "bare root made in $((SECONDS - started)) s"
 fi
 
 work=$(mktemp -d /var/tmp/hostip-debian.XXXXXX)
 root=$work/root
-cleanup() {
-    # The namespace took its mounts with it; never delete through a mount.
-    if findmnt -rn -o TARGET | grep -q "^$work"; then
-        tell "mounts left under $work; not deleting it"
-    else
-        rm -rf "$work"
-    fi
-}
-trap cleanup EXIT
 mkdir "$root"
 tar -C "$root" -xf "$bare"
 chmod 755 "$root" # debootstrap's folder was mktemp's, private to root
@@ -103,20 +125,33 @@ inside() {
     in_root chown -R newcomer: /home/newcomer
     say "bare: $(count) packages"
 
+    # Services enabled (systemd's links, and init scripts' for other inits).
+    enabled() { (cd "$root/etc" && find systemd/system rc?.d -type l 2>/dev/null | sort); }
+    enabled >"$work/enabled.before"
+    # newcomer_runs NAME: the run command as newcomer, its output in $work/NAME.out
+    newcomer_runs() {
+        local status=0
+        timed "run command, $1 (as newcomer, with sudo)" in_root HOME=/home/newcomer \
+            runuser -u newcomer -- bash -c 'cd ~/hostip && scripts/run.sh localhost' \
+            >"$work/$1.out" 2>&1 || status=$?
+        cat "$work/$1.out"
+        return "$status"
+    }
+    hostip=$root/home/newcomer/hostip/build/release/window/hostip
+    # verdict WHAT CONDITION...: says whether the condition holds
+    verdict() {
+        local what=$1
+        shift
+        if "$@"; then say "$what"; else say "FAILED: $what" && return 1; fi
+    }
+
     # The run command, with no display: it builds, then points to Xvfb.
     local status=0
-    timed "run command (as newcomer, with sudo)" \
-        in_root HOME=/home/newcomer runuser -u newcomer -- bash -c 'cd ~/hostip && scripts/run.sh localhost' \
-        >"$work/run.out" 2>&1 || status=$?
-    cat "$work/run.out"
+    newcomer_runs "on Debian" || status=$?
     say "after the run command: $(count) packages"
-    if [ "$status" = 1 ] && grep -q 'xvfb-run -a build/release/window/hostip localhost' "$work/run.out" &&
-        grep -q 'apt-get install xvfb' "$work/run.out" && [ -x "$root/home/newcomer/hostip/build/release/window/hostip" ]; then
-        say "run command: built, then named xvfb-run and what to install for it"
-    else
-        say "run command FAILED (it must build, then exit 1 naming xvfb-run)"
-        return 1
-    fi
+    verdict "run command: built (with Qt's Wayland plugin), then named xvfb-run and what to install for it" \
+        bash -c "[ $status = 1 ] && [ -x '$hostip' ] && grep -q 'xvfb-run -a build/release/window/hostip localhost' '$work/on Debian.out' &&
+            grep -q 'apt-get install xvfb' '$work/on Debian.out' && chroot '$root' dpkg-query -W qt6-wayland >/dev/null"
 
     # The test command, as root, as CI runs it.
     status=0
@@ -124,6 +159,25 @@ inside() {
         in_root HOME=/root bash -c 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
         status=$?
     say "after the test command: $(count) packages"
+    enabled >"$work/enabled.after"
+    verdict "no service enabled that the commands brought in" \
+        diff "$work/enabled.before" "$work/enabled.after" || status=1
+
+    # Another distribution: everything installed, and no apt-get, apt,
+    # apt-cache, dpkg or dpkg-query. The run command builds without a word of
+    # apt; with cmake gone too, it stops before building and names it.
+    rm -f "$root"/usr/bin/{apt-get,apt,apt-cache,dpkg,dpkg-query}
+    rm -rf "$root/home/newcomer/hostip/build/release"
+    local without=0
+    newcomer_runs "without apt" || without=$?
+    verdict "without apt: built, then named xvfb-run" bash -c "[ $without = 1 ] && [ -x '$hostip' ] &&
+        grep -q 'xvfb-run -a build/release/window/hostip' '$work/without apt.out' && ! grep -q apt-get '$work/without apt.out'" ||
+        status=1
+    rm -f "$root/usr/bin/cmake" "$hostip"
+    without=0
+    newcomer_runs "without apt and cmake" || without=$?
+    verdict "without apt and cmake: stopped before building, naming cmake" bash -c "[ $without = 1 ] && [ ! -e '$hostip' ] &&
+        grep -q 'the command cmake (Debian package: cmake)' '$work/without apt and cmake.out'" || status=1
     return "$status"
 }
 
