@@ -33,6 +33,7 @@ test | bench)
         util-linux=cmd:unshare iproute2=cmd:ip nsd=cmd:nsd # resolver sandbox, DNS server
         xvfb=cmd:xvfb-run xauth=cmd:xauth x11-utils=cmd:xwininfo imagemagick=cmd:compare
         fonts-dejavu-core=- openbox=cmd:openbox dbus=cmd:dbus-run-session at-spi2-core=-
+        dbus-x11=- # a session bus without systemd: dbus-user-session would bring systemd-sysv
         python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
         dpkg-dev=cmd:dpkg-shlibdeps file=cmd:file lintian=cmd:lintian devscripts=cmd:hardening-check
@@ -93,15 +94,17 @@ for p in $(apt-get -s install --no-install-recommends "${missing[@]}" |
     awk '/^Inst / && $3 !~ /^\[/ { sub(/:.*/, "", $2); print $2 }'); do
     for deb in "$archives/${p}_"*.deb; do
         [ -e "$deb" ] || continue
-        while read -r path; do
-            case "$path" in
-            ./lib/systemd/system/*@.* | ./usr/lib/systemd/system/*@.*) ;; # templates: no instance enabled
-            ./lib/systemd/system/*.service | ./lib/systemd/system/*.socket | ./lib/systemd/system/*.timer | \
-                ./usr/lib/systemd/system/*.service | ./usr/lib/systemd/system/*.socket | ./usr/lib/systemd/system/*.timer)
-                units+=("${path##*/}") ;;
-            ./etc/init.d/*) scripts+=("${path##*/}") ;;
-            esac
-        done < <(dpkg-deb -c "$deb" | awk '{ print $6 }')
+        files=$(dpkg-deb -c "$deb" | awk '$NF != "/dev/null" { print $6 }') # not what systemd is told to ignore
+        for unit in $(grep -E '^\./(usr/)?lib/systemd/system/[^/@]+\.(service|socket|timer)$' <<<"$files"); do
+            units+=("${unit##*/}")
+        done
+        # Init scripts for other inits: those that start a service (systemd has
+        # it too), not boot-time tasks such as x11-common's.
+        for script in $(grep -E '^\./etc/init\.d/[^/]+$' <<<"$files"); do
+            if grep -qE "^\./(usr/)?lib/systemd/system/${script##*/}\.service$" <<<"$files"; then
+                scripts+=("${script##*/}")
+            fi
+        done
     done
 done
 systemd=false
@@ -114,9 +117,8 @@ fi
 
 "${apt[@]}" install "${missing[@]}"
 
-if [ ${#units[@]} -gt 0 ] || [ ${#scripts[@]} -gt 0 ]; then
-    echo "setup: leaving disabled what came with these packages: ${units[*]} ${scripts[*]}" >&2
-fi
+services=("${units[@]}" "${scripts[@]}")
+[ ${#services[@]} -eq 0 ] || echo "setup: leaving disabled what these packages brought: ${services[*]}" >&2
 if [ ${#units[@]} -gt 0 ]; then
     if command -v systemctl >/dev/null; then
         $systemd && "${sudo[@]}" systemctl --runtime --quiet unmask "${units[@]}"

@@ -49,18 +49,13 @@ git() { command git -c safe.directory='*' "$@"; } # the checkout is the user's, 
 # Whatever this leaves half made goes when it ends, however it ends. The
 # namespaces take their mounts with them (they never show out here); even so,
 # nothing is deleted through a mount.
-bare=$cache/$suite.tar
 tmp= work=
 cleanup() {
-    for dir in "$tmp" "$work"; do
-        [ -n "$dir" ] && [ -e "$dir" ] || continue
-        if findmnt -rn -o TARGET | grep -q "^$dir"; then
-            tell "mounts left under $dir; not deleting it"
-        else
-            rm -rf "$dir"
-        fi
-    done
-    rm -f "$bare.new"
+    if findmnt -rn -o TARGET | grep -q "^/var/tmp/hostip-"; then
+        tell "mounts left under /var/tmp/hostip-*; not deleting $tmp $work"
+    else
+        rm -rf "$tmp" "$work" "$bare.new"
+    fi
 }
 trap cleanup EXIT
 trap 'exit 130' INT
@@ -125,59 +120,44 @@ inside() {
     in_root chown -R newcomer: /home/newcomer
     say "bare: $(count) packages"
 
-    # Services enabled (systemd's links, and init scripts' for other inits).
-    enabled() { (cd "$root/etc" && find systemd/system rc?.d -type l 2>/dev/null | sort); }
+    # Services enabled: systemd's links, and other inits' start links.
+    enabled() { (cd "$root/etc" && find systemd/system rc?.d -type l \( -path 'systemd/*' -o -name 'S*' \) | sort); }
     enabled >"$work/enabled.before"
-    # newcomer_runs NAME: the run command as newcomer, its output in $work/NAME.out
-    newcomer_runs() {
-        local status=0
-        timed "run command, $1 (as newcomer, with sudo)" in_root HOME=/home/newcomer \
-            runuser -u newcomer -- bash -c 'cd ~/hostip && scripts/run.sh localhost' \
-            >"$work/$1.out" 2>&1 || status=$?
-        cat "$work/$1.out"
-        return "$status"
-    }
     hostip=$root/home/newcomer/hostip/build/release/window/hostip
-    # verdict WHAT CONDITION...: says whether the condition holds
-    verdict() {
-        local what=$1
-        shift
-        if "$@"; then say "$what"; else say "FAILED: $what" && return 1; fi
+    # runs WHAT PATTERN TEST...: the run command as newcomer, with no display,
+    # must exit 1 saying PATTERN, and TEST must hold after it.
+    runs() {
+        local what=$1 pattern=$2 status=0
+        shift 2
+        timed "run command, $what (as newcomer, with sudo)" in_root HOME=/home/newcomer runuser -u newcomer -- \
+            bash -c 'cd ~/hostip && scripts/run.sh localhost' >"$work/run.out" 2>&1 || status=$?
+        cat "$work/run.out"
+        [ "$status" = 1 ] && grep -qF -- "$pattern" "$work/run.out" && "$@" && say "run command, $what: as it must" ||
+            { say "run command, $what: FAILED" && return 1; }
     }
 
-    # The run command, with no display: it builds, then points to Xvfb.
-    local status=0
-    newcomer_runs "on Debian" || status=$?
+    # The run command: it builds (with Qt's Wayland plugin), then points to Xvfb.
+    runs "built, then named xvfb-run and what to install for it" 'apt-get install xvfb' \
+        bash -c "[ -x '$hostip' ] && chroot '$root' dpkg-query -W qt6-wayland"
     say "after the run command: $(count) packages"
-    verdict "run command: built (with Qt's Wayland plugin), then named xvfb-run and what to install for it" \
-        bash -c "[ $status = 1 ] && [ -x '$hostip' ] && grep -q 'xvfb-run -a build/release/window/hostip localhost' '$work/on Debian.out' &&
-            grep -q 'apt-get install xvfb' '$work/on Debian.out' && chroot '$root' dpkg-query -W qt6-wayland >/dev/null"
 
     # The test command, as root, as CI runs it.
-    status=0
+    local status=0
     timed "test command${presets[*]:+ (${presets[*]})}" \
         in_root HOME=/root bash -c 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
         status=$?
     say "after the test command: $(count) packages"
-    enabled >"$work/enabled.after"
-    verdict "no service enabled that the commands brought in" \
-        diff "$work/enabled.before" "$work/enabled.after" || status=1
+    enabled | diff "$work/enabled.before" - && say "no service enabled that was not before" ||
+        { say "FAILED: services enabled that were not before" && status=1; }
 
-    # Another distribution: everything installed, and no apt-get, apt,
-    # apt-cache, dpkg or dpkg-query. The run command builds without a word of
-    # apt; with cmake gone too, it stops before building and names it.
+    # As on another distribution: no apt-get, apt, apt-cache, dpkg, dpkg-query.
     rm -f "$root"/usr/bin/{apt-get,apt,apt-cache,dpkg,dpkg-query}
     rm -rf "$root/home/newcomer/hostip/build/release"
-    local without=0
-    newcomer_runs "without apt" || without=$?
-    verdict "without apt: built, then named xvfb-run" bash -c "[ $without = 1 ] && [ -x '$hostip' ] &&
-        grep -q 'xvfb-run -a build/release/window/hostip' '$work/without apt.out' && ! grep -q apt-get '$work/without apt.out'" ||
-        status=1
+    runs "without apt: built, then named xvfb-run" 'xvfb-run -a build/release/window/hostip' \
+        bash -c "[ -x '$hostip' ] && ! grep -q apt-get '$work/run.out'" || status=1
     rm -f "$root/usr/bin/cmake" "$hostip"
-    without=0
-    newcomer_runs "without apt and cmake" || without=$?
-    verdict "without apt and cmake: stopped before building, naming cmake" bash -c "[ $without = 1 ] && [ ! -e '$hostip' ] &&
-        grep -q 'the command cmake (Debian package: cmake)' '$work/without apt and cmake.out'" || status=1
+    runs "without apt and cmake: stopped before building, naming cmake" \
+        'the command cmake (Debian package: cmake)' test ! -e "$hostip" || status=1
     return "$status"
 }
 

@@ -5,7 +5,8 @@
 #     carries its title and its fixed size, and stays so when maximise is asked;
 #   - on Wayland without Qt's Wayland plugin (masked by a bind mount inside the
 #     sandbox): with no X display it says which package is missing and exits 1,
-#     with an X display (Xvfb) it opens there instead;
+#     unless QT_QPA_PLATFORM_PLUGIN_PATH names a folder that has it; with an X
+#     display (Xvfb) it opens there instead;
 #   - with DISPLAY naming an X server that is not there: exit 1 and a message.
 # None of these may abort.
 #
@@ -93,13 +94,22 @@ check "on Wayland: maximise leaves the window 282x57, drawing and working" \
 
 # --- Wayland without the plugin: a copy of the platform plugins without it
 cp -r "$plugins" "$work/platforms"
-rm -f "$work"/platforms/libqwayland* # libqwayland-generic.so and -egl.so up to Qt 6.10, libqwayland.so since
+mkdir "$work/bundled"
+mv "$work"/platforms/libqwayland* "$work/bundled" # libqwayland-generic.so and -egl.so up to Qt 6.10, libqwayland.so since
 mount --bind "$work/platforms" "$plugins"
 "${nodisplay[@]}" WAYLAND_DISPLAY=wl-test "$hostip" localhost 2>"$work/masked.err"
 status=$?
 echo "  status $status: $(cat "$work/masked.err")"
 check "Wayland without its plugin: exit 1, naming qt6-wayland" \
     bash -c "[ $status = 1 ] && grep -q 'install the package qt6-wayland' '$work/masked.err' && [ \$(wc -l <'$work/masked.err') = 1 ]"
+# ... but bundled where QT_QPA_PLATFORM_PLUGIN_PATH says, as a deployment may have it
+"${nodisplay[@]}" WAYLAND_DISPLAY=wl-test QT_QPA_PLATFORM_PLUGIN_PATH="$work/bundled" WAYLAND_DEBUG=client \
+    "$hostip" localhost 2>"$work/bundled.log" &
+app=$!
+check "Wayland with its plugin in QT_QPA_PLATFORM_PLUGIN_PATH: it opens there" \
+    waitfor 10 grep -qF 'set_title("HOST <-> IP {hostip}")' "$work/bundled.log"
+kill "$app" 2>/dev/null
+wait "$app" 2>/dev/null
 
 # A display number of Xvfb's own choosing, so no other test's server is in the way;
 # -noreset, so the checks' own connections coming and going do not reset it.

@@ -108,18 +108,10 @@ TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAndHiddenCharactersAreRepla
         {"bad\xFF\xFEname", u"bad\uFFFD\uFFFDname", {}},
         // Nothing that hides or disguises text: controls (C0, DEL, C1), format
         // characters (a bidi override, a zero-width space, a tag), separators.
-        {"a\tb\x7F"
-         "c\xC2\x85"
-         "d\xE2\x80\xAE"
-         "e\xE2\x80\x8B"
-         "f\xF3\xA0\x81\x81"
-         "g\xE2\x80\xA8",
+        {"a\tb\177c\u0085d\u202Ee\u200Bf\U000E0041g\u2028",
          u"a\uFFFDb\uFFFDc\uFFFDd\uFFFDe\uFFFDf\uFFFDg\uFFFD",
          {}},
-        {"b\xC3\xBC"
-         "cher.test",
-         u"b\u00FCcher.test",
-         {}},
+        {"b\u00FCcher.test", u"b\u00FCcher.test", {}},
         // A record that names nothing is no answer.
         {"", u"", {HostNotFound}},
         {"   ", u"", {HostNotFound}},
