@@ -49,6 +49,7 @@ git() { command git -c safe.directory='*' "$@"; } # the checkout is the user's, 
 # Whatever this leaves half made goes when it ends, however it ends. The
 # namespaces take their mounts with them (they never show out here); even so,
 # nothing is deleted through a mount.
+bare=$cache/$suite.tar
 tmp= work=
 cleanup() {
     if findmnt -rn -o TARGET | grep -q "^/var/tmp/hostip-"; then
