@@ -123,8 +123,11 @@ if [ ${#units[@]} -gt 0 ]; then
     if command -v systemctl >/dev/null; then
         $systemd && "${sudo[@]}" systemctl --runtime --quiet unmask "${units[@]}"
         "${sudo[@]}" systemctl --quiet disable "${units[@]}" 2>/dev/null || true
-    else # no systemd here: only the links the packages made for it
-        for unit in "${units[@]}"; do "${sudo[@]}" deb-systemd-helper disable "$unit" || true; done
+    else # no systemd here, only the links the packages made for it: what disabling removes
+        for unit in "${units[@]}"; do
+            "${sudo[@]}" find /etc/systemd/system \( -path '*.wants/*' -o -path '*.requires/*' \) \
+                -name "$unit" -type l -delete
+        done
     fi
 fi
 if ! $systemd; then # a system started otherwise: the packages' init scripts

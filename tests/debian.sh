@@ -44,7 +44,6 @@ mkdir -p "$cache/$suite-archives/partial"
 echo "debian $suite: log in $log"
 say() { echo "debian $suite: $*"; } # inside the namespaces, where the output is the log
 tell() { say "$@" | tee -a "$log"; }  # outside them
-git() { command git -c safe.directory='*' "$@"; } # the checkout is the user's, this runs as root
 
 # Whatever this leaves half made goes when it ends, however it ends. The
 # namespaces take their mounts with them (they never show out here); even so,
@@ -82,6 +81,9 @@ fi
 
 work=$(mktemp -d /var/tmp/hostip-debian.XXXXXX)
 root=$work/root
+# The checkout is the user's, and this runs as root: git is to trust it.
+printf '[safe]\n\tdirectory = *\n' >"$work/gitconfig"
+export GIT_CONFIG_GLOBAL=$work/gitconfig
 mkdir "$root"
 tar -C "$root" -xf "$bare"
 chmod 755 "$root" # debootstrap's folder was mktemp's, private to root
@@ -121,8 +123,9 @@ inside() {
     in_root chown -R newcomer: /home/newcomer
     say "bare: $(count) packages"
 
-    # Services enabled: systemd's links, and other inits' start links.
-    enabled() { (cd "$root/etc" && find systemd/system rc?.d -type l \( -path 'systemd/*' -o -name 'S*' \) | sort); }
+    # Services enabled: systemd's links, and other inits' start links (in the
+    # multi-user runlevels; rcS.d has boot-time tasks such as x11-common's).
+    enabled() { (cd "$root/etc" && find systemd/system rc[2-5].d -type l \( -path 'systemd/*' -o -name 'S*' \) | sort); }
     enabled >"$work/enabled.before"
     hostip=$root/home/newcomer/hostip/build/release/window/hostip
     # runs WHAT PATTERN TEST...: the run command as newcomer, with no display,
