@@ -83,6 +83,13 @@ done
 apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends)
 echo "setup: installing ${missing[*]}" >&2
 "${sudo[@]}" apt-get -qq update
+# What needs only systemd's sysusers tool (nsd and dbus on testing) would bring
+# all of systemd into a system that runs without it: the standalone tool does.
+simulate() { apt-get -s install --no-install-recommends "$@" 2>/dev/null; }
+if grep -q '^Inst systemd ' <<<"$(simulate "${missing[@]}")" &&
+    simulate "${missing[@]}" systemd-standalone-sysusers >/dev/null; then
+    missing+=(systemd-standalone-sysusers)
+fi
 "${apt[@]}" install --download-only "${missing[@]}"
 
 # The services of the packages about to be new here (upgrades keep theirs), read
@@ -90,7 +97,7 @@ echo "setup: installing ${missing[*]}" >&2
 # installing does not start them; disabled once installed.
 eval "$(apt-config shell archives Dir::Cache::archives/d)"
 units=() scripts=()
-for p in $(apt-get -s install --no-install-recommends "${missing[@]}" |
+for p in $(simulate "${missing[@]}" |
     awk '/^Inst / && $3 !~ /^\[/ { sub(/:.*/, "", $2); print $2 }'); do
     for deb in "$archives/${p}_"*.deb; do
         [ -e "$deb" ] || continue
