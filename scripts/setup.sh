@@ -81,7 +81,6 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends)
-echo "setup: installing ${missing[*]}" >&2
 "${sudo[@]}" apt-get -qq update
 # What needs only systemd's sysusers tool (nsd and dbus on testing) would bring
 # all of systemd into a system that runs without it: the standalone tool does.
@@ -90,6 +89,7 @@ if grep -q '^Inst systemd ' <<<"$(simulate "${missing[@]}")" &&
     simulate "${missing[@]}" systemd-standalone-sysusers >/dev/null; then
     missing+=(systemd-standalone-sysusers)
 fi
+echo "setup: installing ${missing[*]}" >&2
 "${apt[@]}" install --download-only "${missing[@]}"
 
 # The services of the packages about to be new here (upgrades keep theirs), read

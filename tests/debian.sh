@@ -49,8 +49,16 @@ tell() { say "$@" | tee -a "$log"; }  # outside them
 # namespaces take their mounts with them (they never show out here); even so,
 # nothing is deleted through a mount.
 bare=$cache/$suite.tar
-tmp= work=
+tmp= work= inner=
 cleanup() {
+    # unshare takes no signal while its namespaces run. Killed, it takes their
+    # processes with it (--kill-child), and those are gone once the first one is.
+    if [ -n "$inner" ]; then
+        local first
+        first=$(pgrep -P "$inner" || true)
+        kill -KILL "$inner" 2>/dev/null || true
+        for _ in $(seq 100); do kill -0 $first 2>/dev/null || break; sleep 0.1; done
+    fi
     if findmnt -rn -o TARGET | grep -q "^/var/tmp/hostip-"; then
         tell "mounts left under /var/tmp/hostip-*; not deleting $tmp $work"
     else
@@ -174,7 +182,10 @@ started=$SECONDS
 before=$(wc -l <"$log")
 # shellcheck disable=SC2016 # expanded by the inner shell
 unshare --mount --propagation private --pid --fork --kill-child bash -c \
-    'presets=($0); inside' "$presets_text" >>"$log" 2>&1 || status=$?
+    'presets=($0); inside' "$presets_text" >>"$log" 2>&1 &
+inner=$!
+wait "$inner" || status=$? # a signal's trap runs at once, not after unshare
+inner=
 tail -n +$((before + 1)) "$log" | grep -E '^debian |tests passed|tests failed|^== ' || true
 if [ "$status" != 0 ]; then
     echo "debian $suite: FAILED (status $status) after $((SECONDS - started)) s; the log's last lines:"
