@@ -33,16 +33,16 @@ include(CheckPIESupported)
 set(packager_compile "${CMAKE_CXX_FLAGS} ${HOSTIP_CPPFLAGS}")
 set(packager_link "${CMAKE_EXE_LINKER_FLAGS}")
 
-# harden(PATTERN FLAG...): adds the flags unless the packager's compile flags
-# match PATTERN or the compiler refuses them.
-function(harden pattern)
+# harden(PATTERN FLAG): adds the flag unless the packager's compile flags
+# match PATTERN or the compiler refuses it.
+function(harden pattern flag)
     if(packager_compile MATCHES "${pattern}")
         return()
     endif()
-    string(MAKE_C_IDENTIFIER "HOSTIP_TAKES${ARGN}" takes)
-    check_cxx_compiler_flag("${ARGN}" ${takes})
+    string(MAKE_C_IDENTIFIER "HOSTIP_TAKES${flag}" takes)
+    check_cxx_compiler_flag("${flag}" ${takes})
     if(${takes})
-        add_compile_options(${ARGN})
+        add_compile_options("${flag}")
     endif()
 endfunction()
 

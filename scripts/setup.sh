@@ -85,9 +85,10 @@ apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-
 # What needs only systemd's sysusers tool (nsd and dbus on testing) would bring
 # all of systemd into a system that runs without it: the standalone tool does.
 simulate() { apt-get -s install --no-install-recommends "$@" 2>/dev/null; }
-if grep -q '^Inst systemd ' <<<"$(simulate "${missing[@]}")" &&
-    simulate "${missing[@]}" systemd-standalone-sysusers >/dev/null; then
+plan=$(simulate "${missing[@]}") || true
+if grep -q '^Inst systemd ' <<<"$plan" && alone=$(simulate "${missing[@]}" systemd-standalone-sysusers); then
     missing+=(systemd-standalone-sysusers)
+    plan=$alone
 fi
 echo "setup: installing ${missing[*]}" >&2
 "${apt[@]}" install --download-only "${missing[@]}"
@@ -97,8 +98,7 @@ echo "setup: installing ${missing[*]}" >&2
 # installing does not start them; disabled once installed.
 eval "$(apt-config shell archives Dir::Cache::archives/d)"
 units=() scripts=()
-for p in $(simulate "${missing[@]}" |
-    awk '/^Inst / && $3 !~ /^\[/ { sub(/:.*/, "", $2); print $2 }'); do
+for p in $(awk '/^Inst / && $3 !~ /^\[/ { sub(/:.*/, "", $2); print $2 }' <<<"$plan"); do
     for deb in "$archives/${p}_"*.deb; do
         [ -e "$deb" ] || continue
         files=$(dpkg-deb -c "$deb" | awk '$NF != "/dev/null" { print $6 }') # not what systemd is told to ignore

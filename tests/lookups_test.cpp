@@ -63,10 +63,6 @@ TEST_F(Lookups, ResolverErrorLandsInTheFailureRecord) {
     net.fake->notFoundError = 11004;
     GetIPFromHost(u"nowhere.test");
     EXPECT_EQ(runtime::failure().systemError, 11004);
-    net.fake->throws = true; // out of memory for a huge answer: not found, no crash
-    EXPECT_EQ(GetIPFromHost(u"example.test"), std::nullopt);
-    EXPECT_EQ(runtime::failure().systemError, wsock32::WsaNoBuffers);
-    net.fake->throws = false;
     GetIPFromHost(u"example.test");
     EXPECT_EQ(runtime::failure().systemError, 0);
 }
@@ -111,7 +107,6 @@ TEST_F(Lookups, ReverseNameIsCutTo255BytesAndBadBytesAndHiddenCharactersAreRepla
         {"a\tb\177c\u0085d\u202Ee\u200Bf\U000E0041g\u2028",
          u"a\uFFFDb\uFFFDc\uFFFDd\uFFFDe\uFFFDf\uFFFDg\uFFFD",
          {}},
-        {"b\u00FCcher.test", u"b\u00FCcher.test", {}},
         // A record that names nothing is no answer.
         {"", u"", {HostNotFound}},
         {"   ", u"", {HostNotFound}},

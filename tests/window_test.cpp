@@ -1,5 +1,6 @@
 // The window driven headless, with a fake resolver and recorded message boxes.
 #include "lookup/wsock32.h"
+#include "runtime/failure.h"
 #include "support/recorder.h"
 #include "support/sandbox.h"
 #include "window/frmMail.h"
@@ -97,11 +98,12 @@ TEST_F(Window, StartUpLooksUpTheCommandLine) {
 
 TEST_F(Window, StartUpWithoutCommandLineOrResolverEndsEmpty) {
     net.fake->names.clear();
-    for (const bool throws : {false, true}) { // throwing on the waiter's worker thread
+    for (const bool throws : {false, true}) { // on the waiter's worker thread, out of memory
         recorder.messages.clear();
         net.fake->throws = throws;
         frmMail form(u"");
         EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, InvalidAddress}));
+        EXPECT_EQ(runtime::failure().systemError, throws ? wsock32::WsaNoBuffers : 11001);
         EXPECT_EQ(text(form, "txtHost"), u"");
         EXPECT_EQ(text(form, "txtIP"), u"");
     }
