@@ -41,17 +41,37 @@ std::u16string text(QWidget& form, const char* field) {
     return child<QLineEdit>(form, field)->text().toStdU16String();
 }
 
-// Counts the paint events a widget gets.
-class PaintCounter : public QObject {
+// Counts the events of one type an object gets.
+class EventCounter : public QObject {
   public:
-    PaintCounter(QWidget* widget, int& count) : count_(count) { widget->installEventFilter(this); }
+    EventCounter(QObject* object, QEvent::Type type, int& count) : type_(type), count_(count) {
+        object->installEventFilter(this);
+    }
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Paint) ++count_;
+        if (event->type() == type_) ++count_;
         return false;
     }
 
   private:
+    QEvent::Type type_;
     int& count_;
+};
+
+// The real message box, closed as it comes up; the titles of those seen.
+struct BoxCloser {
+    BoxCloser() : previous(runtime::setMessageBox(window::showMessageBox)) {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                titles << box->windowTitle();
+                box->accept();
+            }
+        });
+        timer.start(20);
+    }
+    ~BoxCloser() { runtime::setMessageBox(std::move(previous)); }
+    runtime::MessageBox previous;
+    QTimer timer;
+    QStringList titles;
 };
 
 class Window : public ::testing::Test {
@@ -207,17 +227,7 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
     auto* cmdGetHost = child<QPushButton>(form, "cmdGetHost");
     txtHost->setText(QStringLiteral("example.test"));
     txtHost->setFocus();
-    // The real message box, closed by the test as it comes up.
-    runtime::setMessageBox(window::showMessageBox);
-    QStringList boxes;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            boxes << box->windowTitle();
-            box->accept();
-        }
-    });
-    closer.start(20);
+    BoxCloser boxes;
 
     QStringList log;
     QObject::connect(txtIP, &QLineEdit::textChanged, [&](const QString& t) {
@@ -226,10 +236,11 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
     QObject::connect(txtHost, &QLineEdit::textEdited,
                      [&](const QString& t) { log << QStringLiteral("typed ") + t; });
     QObject::connect(cmdGetHost, &QPushButton::clicked, [&] { log << QStringLiteral("click"); });
-    int paints = 0;
-    PaintCounter counter(txtIP, paints);
+    int paints = 0, moves = 0;
+    EventCounter counter(txtIP, QEvent::Paint, paints);
 
     QWindow* window = form.windowHandle();
+    EventCounter moved(window, QEvent::MouseMove, moves);
     const auto key = [&](int code, const QString& text) {
         for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
             QWindowSystemInterface::handleKeyEvent<QWindowSystemInterface::AsynchronousDelivery>(
@@ -239,6 +250,10 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
         const QPointF at = target->mapTo(&form, target->rect().center());
         const QPointF global = form.mapToGlobal(at);
         using QWSI = QWindowSystemInterface;
+        for (int dx : {-3, -2, -1, 0}) // the pointer moves onto the button first
+            QWSI::handleMouseEvent<QWSI::AsynchronousDelivery>(
+                window, at + QPointF(dx, 0), global + QPointF(dx, 0), Qt::NoButton, Qt::NoButton,
+                QEvent::MouseMove);
         QWSI::handleMouseEvent<QWSI::AsynchronousDelivery>(
             window, at, global, Qt::LeftButton, Qt::LeftButton, QEvent::MouseButtonPress);
         QWSI::handleMouseEvent<QWSI::AsynchronousDelivery>(
@@ -279,7 +294,8 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
     EXPECT_EQ(net.fake->askedNames,
               (std::vector<std::string>{"localhost", "example.test", "example.test"}));
     EXPECT_EQ(txtHost->text(), QStringLiteral("example.test"));
-    EXPECT_TRUE(boxes.isEmpty());
+    EXPECT_TRUE(boxes.titles.isEmpty());
+    EXPECT_EQ(moves, 0) << "movement during the wait is not replayed";
 
     // A lookup that ends in a message: what was given meanwhile was given
     // blind, and is dropped (no "z", no click and so no "9002").
@@ -293,7 +309,7 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
             QTest::qWait(100);
         });
     QTest::qWait(300);
-    EXPECT_EQ(boxes, QStringList{QStringLiteral("9001")});
+    EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("9001")});
     EXPECT_TRUE(log.isEmpty()) << log.join(QLatin1Char(',')).toStdString();
     EXPECT_EQ(txtHost->text(), QStringLiteral("nowhere.test"));
     EXPECT_EQ(net.fake->askedNames.size(), 4u);
@@ -301,6 +317,7 @@ TEST_F(Window, WhileALookupWaitsTheWindowPaintsAndInputWaitsForTheAnswer) {
 
 TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
     net.start(); // one extra start, so a second cleanup would show
+    BoxCloser boxes;
     {
         frmMail form(u"localhost");
         form.show();
@@ -316,9 +333,14 @@ TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
     }
     EXPECT_EQ(wsock32::WSACleanup(), 0) << "the test's own start is still open";
     EXPECT_EQ(wsock32::WSACleanup(), wsock32::WsaNotInitialised);
+    QTest::qWait(100);
+    EXPECT_TRUE(boxes.titles.isEmpty()) << "the given-up lookup says nothing";
     // The resolver answers after all: its worker finishes into memory of its own.
     net.fake->gate.open();
     net.fake->gate.awaitLeft(2);
+    // The next command is a command of its own: its message comes up.
+    frmMail later(u"nowhere.test");
+    EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("9001")});
 }
 
 TEST_F(Window, LayoutFollowsTheTwipGrid) {
@@ -411,7 +433,7 @@ TEST_F(Window, FixedSizeWindowRefusesToBeMaximised) {
     EXPECT_FALSE(form.windowHandle()->windowStates() & Qt::WindowMaximized);
     EXPECT_EQ(form.size(), QSize(282, 57));
     int paints = 0;
-    PaintCounter counter(&form, paints);
+    EventCounter counter(&form, QEvent::Paint, paints);
     form.update();
     EXPECT_TRUE(QTest::qWaitFor([&] { return paints > 0; })) << "draws";
     child<QLineEdit>(form, "txtHost")->setText(QStringLiteral("example.test"));

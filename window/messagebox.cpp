@@ -1,7 +1,6 @@
 #include "window/messagebox.h"
 
 #include "window/inputhold.h"
-#include "window/waiter.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -11,8 +10,8 @@
 namespace window {
 
 void showMessageBox(const std::u16string& text, const std::u16string& title) {
-    // A lookup given up because its window was closed has nothing more to say.
-    if (LookupWaiter::abandoned()) return;
+    // A command given up while it waited (its window closed) has nothing more to say.
+    if (InputHold::givenUp()) return;
     // Input given while the lookup waited was given blind: it goes, unseen.
     InputHold::dropForMessage();
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),

@@ -1,5 +1,7 @@
 #include "window/waiter.h"
 
+#include "window/inputhold.h"
+
 #include <QEventLoop>
 
 #include <chrono>
@@ -17,9 +19,8 @@ namespace {
 // thread waits plainly this long, far less than a frame, before an event loop.
 constexpr auto QuickAnswer = std::chrono::milliseconds(5);
 
-// The wait in progress and whether one was given up; GUI thread only.
+// The wait in progress, if any; GUI thread only.
 QEventLoop* current = nullptr;
-bool gaveUp = false;
 
 // One blocking call and its answer, shared by the worker and the waiting GUI
 // thread: a call whose wait was given up still writes into live memory.
@@ -78,7 +79,9 @@ wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     lock.lock();
     job->waiting = current = nullptr;
     if (job->answer) return std::move(*job->answer);
-    gaveUp = true; // the window closed, or the application is quitting
+    // Given up: the window closed, or the application is quitting. What the
+    // command would still say goes unsaid, and so does what it held.
+    InputHold::giveUp();
     return {std::nullopt, wsock32::WsaInterrupted};
 }
 
@@ -91,13 +94,7 @@ LookupWaiter::~LookupWaiter() {
 }
 
 void LookupWaiter::abandon() {
-    if (!current) return;
-    gaveUp = true;
-    current->quit();
-}
-
-bool LookupWaiter::abandoned() {
-    return gaveUp;
+    if (current) current->quit();
 }
 
 } // namespace window

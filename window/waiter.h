@@ -33,10 +33,8 @@ class LookupWaiter {
 
     // Gives up the wait in progress, if any: its lookup fails at once as
     // interrupted, the worker finishes on its own and its answer is dropped.
-    // Once a wait has been given up the program is ending, and abandoned()
-    // stays true.
+    // The command that waited says nothing more (InputHold::giveUp).
     static void abandon();
-    static bool abandoned();
 
   private:
     wsock32::Waiter previous_;
