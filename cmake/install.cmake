@@ -20,15 +20,16 @@ foreach(size 16 32 48 64 128 256)
             RENAME ${HOSTIP_APP_ID}.png)
 endforeach()
 
-# Man page and package documentation, compressed as Debian expects.
+# Man page (its version the project's) and package documentation, compressed
+# as Debian expects.
 find_program(GZIP gzip REQUIRED)
 set(docs ${CMAKE_CURRENT_BINARY_DIR}/docs)
+configure_file(data/hostip.1.in ${docs}/hostip.1 @ONLY)
 add_custom_command(
     OUTPUT ${docs}/hostip.1.gz ${docs}/changelog.gz
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${docs}
-    COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/hostip.1 > ${docs}/hostip.1.gz
+    COMMAND ${GZIP} -9nc ${docs}/hostip.1 > ${docs}/hostip.1.gz
     COMMAND ${GZIP} -9nc ${PROJECT_SOURCE_DIR}/data/changelog > ${docs}/changelog.gz
-    DEPENDS data/hostip.1 data/changelog)
+    DEPENDS ${docs}/hostip.1 data/changelog)
 add_custom_target(hostip_docs ALL DEPENDS ${docs}/hostip.1.gz ${docs}/changelog.gz)
 install(FILES ${docs}/hostip.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES data/copyright ${docs}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -57,5 +58,6 @@ include(CPack)
 # The installed files and the package as a distribution would judge them; made
 # from the release build (the bench preset), as only that one is hardened.
 if(HOSTIP_PACKAGE_TESTS)
-    add_test(NAME install_and_package COMMAND ${PROJECT_SOURCE_DIR}/tests/package.sh ${CMAKE_BINARY_DIR})
+    add_test(NAME install_and_package
+             COMMAND ${PROJECT_SOURCE_DIR}/tests/package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
 endif()

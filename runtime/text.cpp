@@ -79,6 +79,13 @@ double valueOf(std::u16string_view number) {
     return negative ? -value : value;
 }
 
+// A count of characters as a length within `text`: on a 32-bit system size_t
+// would cut a count past 2^32 to its low bits.
+std::size_t within(std::u16string_view text, std::int64_t n) {
+    return static_cast<std::size_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(n), text.size()));
+}
+
 } // namespace
 
 std::size_t Search(std::u16string_view text, std::u16string_view what) {
@@ -88,7 +95,7 @@ std::size_t Search(std::u16string_view text, std::u16string_view what) {
 
 std::u16string_view Left(std::u16string_view text, std::int64_t n) {
     if (n < 0) raise(Fault::InvalidArgument);
-    return text.substr(0, static_cast<std::size_t>(n));
+    return text.substr(0, within(text, n));
 }
 
 std::u16string_view Rest(std::u16string_view text, std::int64_t k,
@@ -97,7 +104,7 @@ std::u16string_view Rest(std::u16string_view text, std::int64_t k,
     const auto from = static_cast<std::uint64_t>(k - 1);
     if (from >= text.size()) return {};
     const auto rest = text.substr(static_cast<std::size_t>(from));
-    return count ? rest.substr(0, static_cast<std::size_t>(*count)) : rest;
+    return count ? rest.substr(0, within(rest, *count)) : rest;
 }
 
 std::u16string_view Trim(std::u16string_view text) {

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh bench
-cmake --preset bench >/dev/null 2>&1 || cmake --fresh --preset bench >/dev/null
+scripts/configure.sh bench
 cmake --build --preset bench
 b=build/bench/bench
 
@@ -35,7 +35,7 @@ print("the waiter adds %.1f us to a lookup, %.1f us to the Get-IP command (goal:
 waiter idle
 # Every processor busy with other work, as on a loaded desktop.
 hogs=()
-trap 'kill "${hogs[@]}" 2>/dev/null' EXIT
+trap 'kill "${hogs[@]}" 2>/dev/null || true' EXIT # none left once the run is through
 for _ in $(seq "$(nproc)"); do yes >/dev/null & hogs+=($!); done
 waiter "every processor busy"
 kill "${hogs[@]}"

@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-# (Afresh where build/release was made with another generator.)
-cmake --preset release >/dev/null 2>&1 || cmake --fresh --preset release >/dev/null
+scripts/configure.sh release
 cmake --build --preset release --target hostip
 hostip=build/release/window/hostip
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -14,8 +14,7 @@ presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(dev asan tsan bench fuzz)
 for preset in "${presets[@]}"; do
     echo "== $preset build"
-    # (Afresh where the folder was made with another generator.)
-    cmake --preset "$preset" >/dev/null 2>&1 || cmake --fresh --preset "$preset" >/dev/null
+    scripts/configure.sh "$preset"
     cmake --build --preset "$preset"
     echo "== $preset tests"
     ctest --preset "$preset"

@@ -9,6 +9,7 @@
 # once and name it.
 #
 #   sudo tests/debian.sh SUITE [PRESET...]
+#   sudo MIRROR=URL tests/debian.sh ...   on a machine whose apt knows no Debian mirror
 #
 # SUITE is a Debian suite: bookworm, trixie, testing (forky today). The PRESETs
 # go to the test command; all of them when none is named. Needs root; build/
@@ -25,7 +26,11 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 suite=${1:?usage: tests/debian.sh SUITE [PRESET...]}
 shift
 presets=("$@")
-mirror=http://deb.debian.org/debian
+# The Debian mirror this machine's own apt uses (a local one, a caching proxy),
+# or MIRROR where it has none.
+mirror=${MIRROR:-$(apt-get indextargets --format '$(BASE_URI)' 'Label: Debian' 'Created-By: Packages' \
+    2>/dev/null | sed 's|/dists/.*||' | sort -u | head -n 1)}
+[ -n "$mirror" ] || { echo "debian: this machine's apt has no Debian mirror: name one, MIRROR=URL $0 $*" >&2; exit 1; }
 cache=/var/cache/hostip-debian
 log=$repo/build/debian-$suite.log
 

@@ -34,12 +34,11 @@ class Dns : public ::testing::Test {
     static void TearDownTestSuite() { delete server; }
     void SetUp() override { server->setMode(Mode::Answer); }
 
-    // Runs a lookup and prints how long it blocked.
-    template <class Call> static auto timed(const char* what, Call call) {
+    // Runs a lookup; `took` is how long it blocked.
+    template <class Call> static auto timed(std::chrono::duration<double>& took, Call call) {
         const auto start = std::chrono::steady_clock::now();
         auto result = call();
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-        std::printf("%s blocked for %.3f s\n", what, took.count());
+        took = std::chrono::steady_clock::now() - start;
         return result;
     }
 
@@ -49,22 +48,30 @@ class Dns : public ::testing::Test {
 DnsServer* Dns::server = nullptr;
 
 TEST_F(Dns, FailureGarbageAndWrongIdsEndInTheirMessages) {
-    for (const Mode mode : {Mode::ServFail, Mode::Garbage, Mode::WrongId}) {
-        SCOPED_TRACE(static_cast<int>(mode));
-        server->setMode(mode);
+    // A failure or an answer that cannot be read ends the lookup at once, well
+    // within the sandbox's 1 s time-out; a wrong ID is ignored and waited out.
+    const struct {
+        Mode mode;
+        bool atOnce;
+    } rows[] = {{Mode::ServFail, true}, {Mode::Garbage, true}, {Mode::WrongId, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.mode));
+        server->setMode(row.mode);
         recorder.messages.clear();
-        EXPECT_EQ(timed("forward", [] { return GetIPFromHost(u"multi.dns.test"); }), std::nullopt);
-        EXPECT_EQ(timed("reverse", [] { return GetHostFromIP(u"10.53.0.2"); }), u"");
+        std::chrono::duration<double> forward{}, reverse{};
+        EXPECT_EQ(timed(forward, [] { return GetIPFromHost(u"multi.dns.test"); }), std::nullopt);
+        EXPECT_EQ(timed(reverse, [] { return GetHostFromIP(u"10.53.0.2"); }), u"");
         EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, HostNotFound}));
+        for (const auto took : {forward, reverse})
+            EXPECT_EQ(took.count() < 0.5, row.atOnce) << took.count() << " s";
     }
 }
 
 TEST_F(Dns, SilentServerTimesOutAndTheWindowWorksAgain) {
     server->setMode(Mode::Silent);
     const int asked = server->questions();
-    EXPECT_EQ(timed("silent server, forward", [] { return GetIPFromHost(u"multi.dns.test"); }),
-              std::nullopt);
-    EXPECT_EQ(timed("silent server, reverse", [] { return GetHostFromIP(u"10.53.0.2"); }), u"");
+    EXPECT_EQ(GetIPFromHost(u"multi.dns.test"), std::nullopt);
+    EXPECT_EQ(GetHostFromIP(u"10.53.0.2"), u"");
     EXPECT_GT(server->questions(), asked) << "the questions did reach the server";
     EXPECT_EQ(recorder.messages, (std::vector<Message>{CantResolve, HostNotFound}));
 

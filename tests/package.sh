@@ -2,11 +2,14 @@
 # Checks what `cmake --install` puts in place and the Debian package CPack makes:
 # the files are there and pass their validators, the package installs into a
 # fresh tree and its hostip answers --help and --version without a display, the
-# binary is hardened, and lintian has nothing to say, even pedantically.
+# binary is hardened, lintian has nothing to say, even pedantically, and both
+# release histories end with this version.
 #
-#   tests/package.sh BUILD_DIR
+#   tests/package.sh BUILD_DIR VERSION
 set -uo pipefail
 build=$(cd "$1" && pwd)
+version=$2
+data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 id=io.github.hostip.HostIP
@@ -42,6 +45,14 @@ check "AppStream metadata validates" appstreamcli validate --no-net "$prefix/sha
 check "man page renders without warnings" bash -c \
     "[ -z \"\$(MANWIDTH=80 man --warnings -l '$prefix/share/man/man1/hostip.1.gz' 2>&1 >/dev/null)\" ]"
 
+newest() { sed -n "$2" "$data/$1" | head -n 1; } # newest FILE SED: its newest release
+check "the newest entry of data/changelog is $version" \
+    test "$(newest changelog 's/^hostip (\([^)]*\)).*/\1/p')" = "$version"
+check "the newest release in data/$id.metainfo.xml is $version" \
+    test "$(newest $id.metainfo.xml 's/.*<release version="\([^"]*\)".*/\1/p')" = "$version"
+man=$(zcat "$prefix/share/man/man1/hostip.1.gz" | head -n 1)
+check "the man page is of hostip $version" grep -qF "\"hostip $version\"" <<<"$man"
+
 # --- the Debian package
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null)
 deb=$(ls "$work"/pkg/hostip_*.deb 2>/dev/null | head -n 1)
@@ -52,7 +63,7 @@ if [ -n "$deb" ]; then
     dpkg -x "$deb" "$work/root"
     check "the package's copyright file says MIT" grep -qx 'License: MIT' "$work/root/usr/share/doc/hostip/copyright"
     bin=$work/root/usr/bin/hostip
-    check "--version from the package" bash -c "[ \"\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --version)\" = 'hostip 1.0.0' ]"
+    check "--version from the package" bash -c "[ \"\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --version)\" = 'hostip $version' ]"
     for help in --help -h; do
         check "$help from the package" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' $help | grep -q '^Usage: hostip'"
     done

@@ -114,11 +114,13 @@ TEST(TextServices, SearchAndCutCountFromOne) {
     EXPECT_EQ(Left(u"abc", 2), u"ab");
     EXPECT_EQ(Left(u"abc", 9), u"abc");
     EXPECT_EQ(Left(u"abc", 0), u"");
+    EXPECT_EQ(Left(u"abc", (std::int64_t{1} << 32) + 1), u"abc"); // past a 32-bit size_t
     EXPECT_EQ(trappedNumber([] { Left(u"abc", -1); }), int(Fault::InvalidArgument));
     EXPECT_EQ(Rest(u"abc", 2), u"bc");
     EXPECT_EQ(Rest(u"abc", 2, 1), u"b");
     EXPECT_EQ(Rest(u"abc", 4), u"");
     EXPECT_EQ(Rest(u"abc", 40, 3), u"");
+    EXPECT_EQ(Rest(u"abc", 2, (std::int64_t{1} << 32) + 1), u"bc");
     EXPECT_EQ(trappedNumber([] { Rest(u"abc", 0); }), int(Fault::InvalidArgument));
     EXPECT_EQ(trappedNumber([] { Rest(u"abc", 1, -1); }), int(Fault::InvalidArgument));
 }
