@@ -5,14 +5,15 @@
 #   scripts/setup.sh package   that, and what building the Debian package needs
 #   scripts/setup.sh test      that, and what the tests, fuzzing and package checks need
 #   scripts/setup.sh bench     that, and hyperfine for the benchmarks
+#   scripts/setup.sh MODE PACKAGE...   and these Debian packages too (a cross preset's)
 #
-# Where apt-get is (Debian 12, 13, testing) it installs what is missing, with
-# sudo when not root, showing apt's output. It never removes a package (where
-# apt would, it names them and stops), and nothing a package brings in (nsd's
-# DNS server, say) is started or left enabled. Elsewhere it installs nothing:
-# it looks for each piece itself and names each missing one with its Debian
-# package. PACKAGE=HOW below: how to tell the piece is here without Debian's
-# tools (cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE of
+# Where apt-get is (Debian) it installs what is missing, with sudo when not
+# root, showing apt's output. It never removes a package (where apt would, it
+# names them and stops), and nothing a package brings in (nsd's DNS server,
+# say) is started or left enabled. Elsewhere it installs nothing: it looks for
+# each piece itself and names each missing one with its Debian package.
+# PACKAGE=HOW below: how to tell the piece is here without Debian's tools
+# (cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE of
 # version 2.0), or "-" where nothing tells it the same way on every system.
 set -euo pipefail
 
@@ -22,9 +23,7 @@ needs=(
     qt6-wayland=- # native Wayland; without it hostip opens on X11
 )
 case "${1:-}" in
-'') ;;
-package | test | bench)
-    needs+=(dpkg-dev=cmd:dpkg-shlibdeps file=cmd:file) ;;&
+package | test | bench) needs+=(dpkg-dev=cmd:dpkg-shlibdeps file=cmd:file) ;;&
 test | bench)
     needs+=(
         qt6-base-private-dev=- locales=- # window tests
@@ -39,9 +38,10 @@ test | bench)
         lintian=cmd:lintian devscripts=cmd:hardening-check
     ) ;;&
 bench) needs+=(hyperfine=cmd:hyperfine) ;;
-package | test) ;;
-*) echo "usage: scripts/setup.sh [package|test|bench]" >&2 && exit 2 ;;
+'' | package | test) ;;
+*) echo "usage: scripts/setup.sh [package|test|bench] [PACKAGE...]" >&2 && exit 2 ;;
 esac
+for extra in "${@:2}"; do needs+=("$extra=-"); done
 
 [ "$(id -u)" = 0 ] && sudo=() || sudo=(sudo)
 

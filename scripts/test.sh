@@ -6,12 +6,34 @@
 # then each fuzz target for a bounded time.
 #
 #   scripts/test.sh [PRESET...]   all of them when none is named
+#
+# The cross presets (cross-arm64, cross-armhf, cross-i386, cross-s390x) are run
+# only when named, and only where dpkg already has that architecture: adding
+# one to a machine's dpkg is for its owner, not for a test. tests/debian.sh
+# runs them in a fresh Debian root, where it adds them.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh test
 
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(dev asan tsan bench fuzz)
+cross=() # the cross presets' packages
+for preset in "${presets[@]}"; do
+    case "$preset" in
+    cross-*)
+        arch=${preset#cross-}
+        if ! dpkg --print-foreign-architectures 2>/dev/null | grep -qx "$arch"; then
+            echo "test: $preset needs Debian's $arch packages, and this machine's dpkg has no $arch." >&2
+            echo "test: it runs in a fresh Debian root instead: sudo tests/debian.sh bookworm $preset" >&2
+            exit 1
+        fi
+        cross+=("crossbuild-essential-$arch" qemu-user-static "libidn2-dev:$arch" "libgtest-dev:$arch"
+            "pkgconf:$arch" "libstdc++6:$arch") # where the target's loader finds libstdc++
+        [ "$arch" != arm64 ] || cross+=("qt6-base-dev:$arch") # the whole program on arm64
+        ;;
+    esac
+done
+scripts/setup.sh test "${cross[@]}"
+
 for preset in "${presets[@]}"; do
     echo "== $preset build"
     scripts/configure.sh "$preset"
