@@ -5,8 +5,6 @@
 #include "window/inputhold.h"
 #include "window/startup.h"
 
-#include <QAccessible>
-#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGuiApplication>
@@ -43,37 +41,6 @@ class BusyCursor {
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-// To assistive tools the window is a frame named by its title, and the
-// separator line, which says nothing, is left out of its children.
-class AccessibleForm final : public QAccessibleWidget {
-  public:
-    explicit AccessibleForm(QWidget* form) : QAccessibleWidget(form, QAccessible::Window) {}
-    int childCount() const override { return static_cast<int>(shown().size()); }
-    QAccessibleInterface* child(int index) const override {
-        const QList<QWidget*> children = shown();
-        if (index < 0 || index >= children.size()) return nullptr;
-        return QAccessible::queryAccessibleInterface(children.at(index));
-    }
-    int indexOfChild(const QAccessibleInterface* child) const override {
-        return child ? static_cast<int>(shown().indexOf(child->object())) : -1;
-    }
-
-  private:
-    QList<QWidget*> shown() const {
-        QList<QWidget*> children;
-        for (QWidget* w : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!w->isWindow() && !w->isHidden() && w->objectName() != QLatin1String("Line1"))
-                children.append(w);
-        return children;
-    }
-};
-
-QAccessibleInterface* accessibleForm(const QString& className, QObject* object) {
-    if (className == QLatin1String("frmMail") && object->isWidgetType())
-        return new AccessibleForm(static_cast<QWidget*>(object));
-    return nullptr;
-}
-
 template <class T> T* named(T* widget, const char* name) {
     widget->setObjectName(QString::fromLatin1(name));
     return widget;
@@ -90,10 +57,6 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
       cmdGetHost(
           named(new QPushButton(QStringLiteral("<-- Resolve Hostname"), this), "cmdGetHost")),
       Line1(named(new QFrame(this), "Line1")) {
-    // Before the title is set: with a screen reader running, Qt makes the
-    // window's accessible interface for that change, and keeps it.
-    static const bool accessible = (QAccessible::installFactory(accessibleForm), true);
-    (void)accessible;
     setObjectName(QStringLiteral("frmMail"));
     setWindowTitle(QStringLiteral("HOST <-> IP {hostip}"));
     // A fixed size, and no maximise button on any desktop.

@@ -2,6 +2,7 @@
 // a lookup button under each.
 #pragma once
 
+#include "window/accessible.h"
 #include "window/waiter.h"
 
 #include <QString>
@@ -40,6 +41,11 @@ class frmMail : public QWidget {
     // from outside.
     void runLookup(const std::function<void()>& lookup);
 
+    // First of all: with a screen reader running, Qt makes a widget's
+    // accessible interface as soon as the widget changes, and keeps it.
+    struct AccessibleFirst {
+        AccessibleFirst() { window::installAccessibleInterfaces(); }
+    } accessibleFirst_;
     window::LookupWaiter waiter_;
     QLabel* Label1;
     QLineEdit* txtHost;
