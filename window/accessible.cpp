@@ -2,7 +2,11 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
 
 #include <algorithm>
 
@@ -10,10 +14,10 @@ namespace window {
 
 namespace {
 
-// The form: a frame named by its title, without the separator line.
-class AccessibleForm final : public QAccessibleWidget {
+// A window whose children are the shown ones that it does not leave out.
+class ShownChildren : public QAccessibleWidget {
   public:
-    explicit AccessibleForm(QWidget* form) : QAccessibleWidget(form, QAccessible::Window) {}
+    ShownChildren(QWidget* window, QAccessible::Role role) : QAccessibleWidget(window, role) {}
     int childCount() const override { return static_cast<int>(shown().size()); }
     QAccessibleInterface* child(int index) const override {
         const QList<QWidget*> children = shown();
@@ -24,13 +28,45 @@ class AccessibleForm final : public QAccessibleWidget {
         return child ? static_cast<int>(shown().indexOf(child->object())) : -1;
     }
 
+  protected:
+    virtual bool leftOut(const QWidget* child) const = 0;
+
   private:
     QList<QWidget*> shown() const {
         QList<QWidget*> children;
         for (QWidget* w : widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            if (!w->isWindow() && !w->isHidden() && w->objectName() != QLatin1String("Line1"))
-                children.append(w);
+            if (!w->isWindow() && !w->isHidden() && !leftOut(w)) children.append(w);
         return children;
+    }
+};
+
+// The form: a frame named by its title, without the separator line.
+class AccessibleForm final : public ShownChildren {
+  public:
+    explicit AccessibleForm(QWidget* form) : ShownChildren(form, QAccessible::Window) {}
+
+  private:
+    bool leftOut(const QWidget* child) const override {
+        return child->objectName() == QLatin1String("Line1");
+    }
+};
+
+// A coded message: an alert named by its title (the code) and described by
+// its text, with its button. The text is not a child of its own as well:
+// some screen readers (Orca 43) would read it twice, others (Orca 51) read
+// only the description.
+class AccessibleMessage final : public ShownChildren {
+  public:
+    explicit AccessibleMessage(QMessageBox* box) : ShownChildren(box, QAccessible::AlertMessage) {}
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Description ? box()->text() : ShownChildren::text(t);
+    }
+
+  private:
+    QMessageBox* box() const { return static_cast<QMessageBox*>(widget()); }
+    bool leftOut(const QWidget* child) const override {
+        const auto* label = qobject_cast<const QLabel*>(child);
+        return label && label->text() == box()->text();
     }
 };
 
@@ -129,9 +165,34 @@ class AccessibleField final : public QAccessibleWidget,
     }
 };
 
+// What is told to assistive tools. Tab into a field selects its text while
+// the field takes the focus, and Qt tells the selection before the focus: a
+// screen reader would read the field twice, once for each. Leaving a field
+// drops its selection, told after the focus has moved on. So a field's
+// selection is told only while it holds the focus that was told, and the
+// focus tells the selection with it.
+QPointer<QObject> toldFocus;
+QAccessible::UpdateHandler qtHandler = nullptr;
+
+void tellTools(QAccessibleEvent* event) {
+    if (event->type() == QAccessible::Focus) toldFocus = event->object();
+    QObject* object = event->object();
+    if (event->type() == QAccessible::TextSelectionChanged && qobject_cast<QLineEdit*>(object) &&
+        (object != toldFocus || object != QApplication::focusWidget()))
+        return;
+    // On through Qt's own way (there is no other to call): this one is out of
+    // the way while it runs.
+    QAccessible::installUpdateHandler(qtHandler);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(tellTools);
+}
+
 QAccessibleInterface* windowInterfaces(const QString& className, QObject* object) {
     if (className == QLatin1String("frmMail") && object->isWidgetType())
         return new AccessibleForm(static_cast<QWidget*>(object));
+    // hostip's message boxes are its coded messages (window/messagebox.cpp).
+    if (className == QLatin1String("QMessageBox"))
+        return new AccessibleMessage(static_cast<QMessageBox*>(object));
     // The form's fields, whose interface may be asked for while they are made.
     if (className == QLatin1String("QLineEdit") && object->parent() &&
         object->parent()->inherits("frmMail"))
@@ -142,7 +203,11 @@ QAccessibleInterface* windowInterfaces(const QString& className, QObject* object
 } // namespace
 
 void installAccessibleInterfaces() {
-    static const bool installed = (QAccessible::installFactory(windowInterfaces), true);
+    static const bool installed = [] {
+        QAccessible::installFactory(windowInterfaces);
+        qtHandler = QAccessible::installUpdateHandler(tellTools);
+        return true;
+    }();
     (void)installed;
 }
 
