@@ -276,7 +276,7 @@ def screen_reader_walk(hostip, screen, env):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     app = None
     try:
-        check(accessible_app("orca", timeout=20) is not None, "Orca is on the accessibility bus")
+        check(accessible_app("orca", timeout=60) is not None, "Orca is on the accessibility bus")
         began = []
         for _, keys, _ in ORCA_STEPS:
             began.append(seconds(datetime.datetime.now().strftime("%H:%M:%S.%f")))
@@ -285,7 +285,7 @@ def screen_reader_walk(hostip, screen, env):
                 check(screen.find(TITLE) is not None, "hostip came up beside Orca")
             for k in keys:
                 screen.type(k) if isinstance(k, str) else screen.key(*k)
-            time.sleep(2.5)
+            time.sleep(3)
         # Orca quits (SIGQUIT: its own clean shutdown, in every version) and
         # writes out its log, which it buffers.
         orca.send_signal(signal.SIGQUIT)
