@@ -31,7 +31,7 @@ test | bench)
         clang=cmd:clang++ libclang-rt-dev=- # fuzzing
         util-linux=cmd:unshare iproute2=cmd:ip nsd=cmd:nsd # resolver sandbox, DNS server
         xvfb=cmd:xvfb-run xauth=cmd:xauth x11-utils=cmd:xwininfo imagemagick=cmd:compare
-        fonts-dejavu-core=- openbox=cmd:openbox dbus=cmd:dbus-run-session at-spi2-core=- orca=cmd:orca
+        fonts-dejavu-core=- openbox=cmd:openbox dbus=cmd:dbus-run-session at-spi2-core=-
         dbus-x11=- # a session bus without systemd: dbus-user-session would bring systemd-sysv
         python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
