@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs tests/desktop_test.py against the real program: in the resolver sandbox
 # with DNS (glibc's default timeouts: 5 s, 2 attempts), under Xvfb with
-# openbox, with a session bus of its own for AT-SPI, and Orca.
+# openbox, with a session bus and a home folder of its own (AT-SPI).
 #
 #   tests/desktop.sh HOSTIP_BINARY
 set -euo pipefail
