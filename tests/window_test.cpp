@@ -451,6 +451,18 @@ TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {
     EXPECT_EQ(name("txtIP"), QStringLiteral("IP:"));
     EXPECT_EQ(name("cmdGetIP"), QStringLiteral("Resolve IP -->"));
     EXPECT_EQ(name("cmdGetHost"), QStringLiteral("<-- Resolve Hostname"));
+
+    // A screen reader builds the line it reads from the attribute runs: one
+    // run over the whole text, at every offset (an empty one cuts the line).
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(child(form, "txtIP"))->textInterface();
+    ASSERT_NE(text, nullptr);
+    for (int offset : {0, 4, 8}) {
+        int start = -1, end = -1;
+        text->attributes(offset, &start, &end);
+        EXPECT_EQ(std::pair(start, end), std::pair(0, 9)) << "offset " << offset;
+    }
+    EXPECT_EQ(text->text(0, -1), QStringLiteral("127.0.0.1"));
 }
 
 TEST(CommandLine, IsEveryArgumentDecodedFromTheLocalesCharacterSet) {
