@@ -104,8 +104,9 @@ git clone -q "$repo" "$root/home/newcomer/hostip"
 git -C "$root/home/newcomer/hostip" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)"
 cp /etc/resolv.conf "$root/etc/resolv.conf" # to reach Debian's archive
 # The archive these machines reach can be a snapshot whose Release files have
-# passed their Valid-Until date (testing's do); apt refuses those otherwise.
-echo 'Acquire::Check-Valid-Until "false";' >"$root/etc/apt/apt.conf.d/99snapshot"
+# passed their Valid-Until date (testing's do); apt refuses those otherwise. A
+# download that fails once (a mirror in the middle of its update) is tried again.
+printf 'Acquire::Check-Valid-Until "false";\nAcquire::Retries "3";\n' >"$root/etc/apt/apt.conf.d/99snapshot"
 
 # Runs inside the new namespaces: mounts what a booted system has, then the
 # two commands in the chroot.
@@ -164,7 +165,8 @@ inside() {
     for preset in "${presets[@]}"; do
         [[ "$preset" != cross-* ]] || in_root dpkg --add-architecture "${preset#cross-}"
     done
-    [[ " ${presets[*]} " != *" cross-"* ]] || in_root apt-get update -qq
+    [[ " ${presets[*]} " != *" cross-"* ]] || in_root apt-get update -qq ||
+        { say "FAILED: apt-get update with the cross presets' architectures added" && return 1; }
 
     # The test command, as root, as CI runs it.
     local status=0
