@@ -33,7 +33,7 @@ test | bench)
         xvfb=cmd:xvfb-run xauth=cmd:xauth x11-utils=cmd:xwininfo imagemagick=cmd:compare
         fonts-dejavu-core=- openbox=cmd:openbox dbus=cmd:dbus-run-session at-spi2-core=-
         dbus-x11=- # a session bus without systemd: dbus-user-session would bring systemd-sysv
-        python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston
+        python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston orca=cmd:orca
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
         lintian=cmd:lintian devscripts=cmd:hardening-check
     ) ;;&

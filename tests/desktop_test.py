@@ -12,9 +12,14 @@ defaults). It checks and prints:
   * during a stall: the CPU it uses when left alone, the window's answer to
     _NET_WM_PING, its repaint after being uncovered, an AT-SPI read of the
     address field; then "9001", and what was typed and clicked meanwhile dropped;
-  * closing the window during a stall: how soon it is gone, and the process.
+  * closing the window during a stall: how soon it is gone, and the process;
+  * what Orca, the screen reader, says through the steps a blind user takes.
 """
+import datetime
 import os
+import re
+import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -43,14 +48,21 @@ def check(ok, what):
 
 
 def silent_dns_server():
-    """Takes every question on 127.0.0.1:53 and answers none."""
+    """Takes every question on 127.0.0.1:53: answers none for the stalled
+    name, and that no such name exists for every other."""
     sock = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     sock.bind(("127.0.0.1", 53))
     asked = []
 
     def serve():
         while True:
-            asked.append(sock.recvfrom(512)[0])
+            query, peer = sock.recvfrom(512)
+            asked.append(query)
+            end = 12
+            while query[end]:
+                end += query[end] + 1
+            if not query[12:end].startswith(b"\x05stall"):  # NXDOMAIN, the question alone
+                sock.sendto(query[:2] + b"\x81\x83\0\x01" + bytes(6) + query[12:end + 5], peer)
 
     threading.Thread(target=serve, daemon=True).start()
     return asked
@@ -239,6 +251,82 @@ def start_stalled_lookup(screen, w):
     screen.key("Return")
 
 
+def seconds(stamp):
+    """Seconds since midnight of an HH:MM:SS.ffffff time of day, as Orca logs it."""
+    h, m, sec = stamp.split(":")
+    return int(h) * 3600 + int(m) * 60 + float(sec)
+
+
+# What a blind user does, and what Orca must say meanwhile, each text whole and
+# once, in this order: a field's text, or a message's code and then its text.
+ORCA_STEPS = [
+    ("start, the host field focused", [], ["hostip-test"]),
+    ("Tab into the address field", [("Tab", [])], ["127.0.1.1"]),
+    ("a name not known + Enter", [("Tab", ["Shift_L"]), ("a", ["Control_L"]), "nosuch.test",
+                                  ("Return", [])], ["9001", "Can't resolve hst"]),
+    ("OK, back in the host field", [("Return", [])], ["nosuch.test"]),
+    ("1.2.3.04 + Enter", [("Tab", []), ("a", ["Control_L"]), "1.2.3.04", ("Return", [])],
+     ["9002", "Invalid IP address"]),
+    ("OK, back in the address field", [("Return", [])], ["1.2.3.04"]),
+]
+
+
+def screen_reader_walk(hostip, screen, env):
+    """Runs Orca headless (no synthesiser: its debug log has what it would say)
+    and a fresh hostip, walks ORCA_STEPS and checks what was said in each."""
+    if not shutil.which("orca"):
+        return check(False, "Orca is installed")
+    log = os.path.join(os.environ["HOME"], "orca.log")  # desktop.sh's home of the run's own
+    orca = subprocess.Popen(["orca", "-u", os.environ["HOME"], "--debug-file", log],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    app = None
+    try:
+        check(accessible_app("orca", timeout=60) is not None, "Orca is on the accessibility bus")
+        began = []
+        for _, keys, _ in ORCA_STEPS:
+            began.append(seconds(datetime.datetime.now().strftime("%H:%M:%S.%f")))
+            if app is None:  # the first step: hostip comes up
+                app = subprocess.Popen([hostip], env=env)
+                check(screen.find(TITLE) is not None, "hostip came up beside Orca")
+            for k in keys:
+                screen.type(k) if isinstance(k, str) else screen.key(*k)
+            time.sleep(3)
+        # Orca quits on SIGQUIT, its own clean shutdown in every version, and
+        # only then writes out the log it buffers. Orca 43 waits in AT-SPI's
+        # C main loop, where Python's handler runs at the next event it gets:
+        # a Shift press wakes it, and says nothing.
+        orca.send_signal(signal.SIGQUIT)
+        for _ in range(30):
+            try:
+                orca.wait(timeout=1)
+                break
+            except subprocess.TimeoutExpired:
+                screen.key("Shift_L")
+    finally:
+        if orca.poll() is None:
+            orca.kill()
+        if app is not None:
+            app.kill()
+    said = []  # (seconds, utterance) in the order said
+    for line in open(log, errors="replace") if os.path.exists(log) else []:
+        stamp, _, rest = line.partition(" - SPEECH OUTPUT: '")
+        text = re.match(r"(.*?)'\s*(\{|$)", rest)  # 'TEXT' {voice}, or 'TEXT'{voice}
+        if text:
+            said.append((seconds(stamp), text.group(1).strip().rstrip(".")))
+    check(bool(said) and said[-1][1] == "Screen reader off",
+          "Orca's log is whole: it ends with \"Screen reader off\"")
+    for i, (name, _, texts) in enumerate(ORCA_STEPS):
+        end = began[i + 1] if i + 1 < len(began) else float("inf")
+        heard = [u for t, u in said if began[i] <= t < end] if len(began) == len(ORCA_STEPS) else []
+        print("orca, %s: %s" % (name, " | ".join(heard)))
+        at = []  # where each text was heard, if it was heard once and whole
+        for text in texts:
+            hits = [j for j, u in enumerate(heard) if text in u]
+            whole = len(hits) == 1 and heard[hits[0]] in (text, text + " selected", "alert " + text)
+            at.append(hits[0] if whole else None)
+        check(None not in at and at == sorted(at), "Orca, %s: %s" % (name, " then ".join(texts)))
+
+
 def main():
     hostip = sys.argv[1]
     asked = silent_dns_server()
@@ -355,6 +443,8 @@ def main():
         check(gone <= LIMITS["close"], "the window is gone within %.1f s" % LIMITS["close"])
         check(status == 0 and ended <= LIMITS["exit"],
               "the process exits cleanly within %.1f s" % LIMITS["exit"])
+
+        screen_reader_walk(hostip, screen, env)
     finally:
         if app_proc.poll() is None:
             app_proc.kill()
