@@ -21,7 +21,9 @@ for preset in "${presets[@]}"; do
     case "$preset" in
     cross-*)
         arch=${preset#cross-}
-        if ! dpkg --print-foreign-architectures 2>/dev/null | grep -qx "$arch"; then
+        # Not grep -q: it leaves at the first match, and dpkg, writing a line at a
+        # time, can then die of SIGPIPE, which pipefail takes for no match.
+        if ! dpkg --print-foreign-architectures 2>/dev/null | grep -x "$arch" >/dev/null; then
             echo "test: $preset needs Debian's $arch packages, and this machine's dpkg has no $arch." >&2
             echo "test: it runs in a fresh Debian root instead: sudo tests/debian.sh bookworm $preset" >&2
             exit 1

@@ -64,7 +64,7 @@ cleanup() {
         kill -KILL "$inner" 2>/dev/null || true
         for _ in $(seq 100); do kill -0 $first 2>/dev/null || break; sleep 0.1; done
     fi
-    if findmnt -rn -o TARGET | grep -q "^/var/tmp/hostip-"; then
+    if findmnt -rn -o TARGET | grep "^/var/tmp/hostip-" >/dev/null; then
         tell "mounts left under /var/tmp/hostip-*; not deleting $tmp $work"
     else
         rm -rf "$tmp" "$work" "$bare.new"

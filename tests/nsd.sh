@@ -71,7 +71,7 @@ CONF
 nsd -d -c "$dir/nsd.conf" &
 pid=$!
 for _ in $(seq 100); do
-    ss -ltn 2>/dev/null | grep -q '127.0.0.1:53 ' && break
+    ss -ltn 2>/dev/null | grep '127.0.0.1:53 ' >/dev/null && break
     kill -0 "$pid" 2>/dev/null || { cat "$dir/nsd.log" >&2; exit 1; }
     sleep 0.05
 done

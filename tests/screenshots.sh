@@ -31,7 +31,7 @@ shot() {
     env "${envs[@]}" "$hostip" "$@" &
     local pid=$! up=
     for _ in $(seq 100); do
-        if xwininfo -root -tree | grep -qF "\"$title\""; then up=1; break; fi
+        if xwininfo -root -tree | grep -F "\"$title\"" >/dev/null; then up=1; break; fi
         sleep 0.05
     done
     sleep 0.3 # let it paint
