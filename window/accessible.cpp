@@ -175,8 +175,8 @@ QPointer<QObject> toldFocus;
 QAccessible::UpdateHandler qtHandler = nullptr;
 
 void tellTools(QAccessibleEvent* event) {
-    if (event->type() == QAccessible::Focus) toldFocus = event->object();
     QObject* object = event->object();
+    if (event->type() == QAccessible::Focus) toldFocus = object;
     if (event->type() == QAccessible::TextSelectionChanged && qobject_cast<QLineEdit*>(object) &&
         (object != toldFocus || object != QApplication::focusWidget()))
         return;
