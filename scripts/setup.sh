@@ -1,27 +1,18 @@
 #!/usr/bin/env bash
-# Makes sure that what hostip needs is here, before anything is built.
-#
-#   scripts/setup.sh           what building and running need
-#   scripts/setup.sh package   that, and what building the Debian package needs
-#   scripts/setup.sh test      that, and what the tests, fuzzing and package checks need
-#   scripts/setup.sh bench     that, and hyperfine for the benchmarks
-#   scripts/setup.sh MODE PACKAGE...   and these Debian packages too (a cross preset's)
-#
-# Where apt-get is (Debian) it installs what is missing, with sudo when not
-# root, showing apt's output. It never removes a package (where apt would, it
-# names them and stops), and nothing a package brings in (nsd's DNS server,
-# say) is started or left enabled. Elsewhere it installs nothing: it looks for
-# each piece itself and names each missing one with its Debian package.
-# PACKAGE=HOW below: how to tell the piece is here without Debian's tools
-# (cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE of
-# version 2.0), or "-" where nothing tells it the same way on every system.
+# Makes sure that what hostip needs is here, before anything is built:
+#   scripts/setup.sh [package|test|bench] [PACKAGE...]
+# what building and running need, and what the mode's builds and checks need,
+# and the PACKAGEs (a cross preset's).
+# With apt-get it installs what is missing (sudo when not root), by apt's own
+# rules: it may upgrade what the new packages need, it never removes a package
+# (where apt would, it stops and names them), and none brings a service.
+# Without it, it installs nothing: it looks for each piece (PACKAGE=HOW:
+# cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE 2.0, or -)
+# and names each missing one with its Debian package.
 set -euo pipefail
 
-needs=(
-    cmake=cmd:cmake ninja-build=cmd:ninja g++=cmd:g++ pkg-config=cmd:pkg-config
-    libidn2-dev=pc:libidn2 qt6-base-dev=pc:Qt6Widgets libxcb1-dev=pc:xcb
-    qt6-wayland=- # native Wayland; without it hostip opens on X11
-)
+needs=(cmake=cmd:cmake ninja-build=cmd:ninja g++=cmd:g++ pkg-config=cmd:pkg-config libidn2-dev=pc:libidn2
+    qt6-base-dev=pc:Qt6Widgets libxcb1-dev=pc:xcb qt6-wayland=-) # Wayland's plugin; without it, X11
 case "${1:-}" in
 package | test | bench) needs+=(dpkg-dev=cmd:dpkg-shlibdeps file=cmd:file) ;;&
 test | bench)
@@ -29,10 +20,10 @@ test | bench)
         qt6-base-private-dev=- locales=- # window tests
         libgtest-dev=pc:gtest libbenchmark-dev=pc:benchmark
         clang=cmd:clang++ libclang-rt-dev=- # fuzzing
-        util-linux=cmd:unshare iproute2=cmd:ip nsd=cmd:nsd # resolver sandbox, DNS server
+        util-linux=cmd:unshare iproute2=cmd:ip dnsmasq-base=cmd:dnsmasq # resolver sandbox, DNS server
         xvfb=cmd:xvfb-run xauth=cmd:xauth x11-utils=cmd:xwininfo imagemagick=cmd:compare
-        fonts-dejavu-core=- openbox=cmd:openbox dbus=cmd:dbus-run-session at-spi2-core=-
-        dbus-x11=- # a session bus without systemd: dbus-user-session would bring systemd-sysv
+        fonts-dejavu-core=- openbox=cmd:openbox at-spi2-core=-
+        dbus-bin=cmd:dbus-run-session dbus-daemon=- dbus-x11=- # a session bus; no system bus, no systemd
         python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston orca=cmd:orca
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
         lintian=cmd:lintian devscripts=cmd:hardening-check
@@ -42,7 +33,6 @@ bench) needs+=(hyperfine=cmd:hyperfine) ;;
 *) echo "usage: scripts/setup.sh [package|test|bench] [PACKAGE...]" >&2 && exit 2 ;;
 esac
 for extra in "${@:2}"; do needs+=("$extra=-"); done
-
 [ "$(id -u)" = 0 ] && sudo=() || sudo=(sudo)
 
 if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
@@ -57,54 +47,34 @@ if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
         esac >/dev/null 2>&1 || absent+=("$what (Debian package: ${need%%=*})")
     done
     [ ${#absent[@]} -eq 0 ] && exit 0
-    echo "setup: without apt-get nothing is installed here, and these are missing:" >&2
-    printf '    %s\n' "${absent[@]}" >&2
-    echo "setup: install them with your system's packages, then run this again." >&2
+    printf 'setup: without apt-get nothing is installed here, and these are missing:\n' >&2
+    printf '    %s\n' "${absent[@]}" "(install them with your system's packages, then run this again)" >&2
     exit 1
 fi
 
+installed() { [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) == ii* ]]; }
 missing=()
-for need in "${needs[@]}"; do
-    dpkg-query -W -f='${db:Status-Abbrev}' "${need%%=*}" 2>/dev/null | grep -q '^ii' || missing+=("${need%%=*}")
-done
+for need in "${needs[@]}"; do installed "${need%%=*}" || missing+=("${need%%=*}"); done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 "${sudo[@]}" apt-get -qq update
-# What needs only systemd's sysusers tool (nsd and dbus on testing) would bring
-# all of systemd into a system that runs without it: the standalone tool does.
 simulate() { apt-get -s install --no-install-recommends "$@" 2>/dev/null; }
 plan=$(simulate "${missing[@]}") || true
-if grep -q '^Inst systemd ' <<<"$plan" && alone=$(simulate "${missing[@]}" systemd-standalone-sysusers); then
+# Where systemd is not installed at all (a container, a minimal root), what
+# needs only its sysusers tool (dnsmasq, dbus on testing) gets the standalone
+# one, not all of systemd. An upgrade of an installed systemd is apt's business.
+if ! installed systemd && grep -q '^Inst systemd ' <<<"$plan" && alone=$(simulate "${missing[@]}" systemd-standalone-sysusers); then
     missing+=(systemd-standalone-sysusers)
     plan=$alone
 fi
 removed=$(awk '/^Remv / { printf " %s", $2 }' <<<"$plan")
 [ -z "$removed" ] || { echo "setup: installing ${missing[*]} would remove$removed; stopping." >&2 && exit 1; }
 
-# Nothing the packages bring starts while they install: Debian's maintainer
-# scripts ask policy-rc.d first (invoke-rc.d, deb-systemd-invoke). A machine's
-# own is kept where it refuses starts too (a container's does). Then what they
-# enabled (systemd's links, multi-user start links) is disabled, nothing else.
-policy=/usr/sbin/policy-rc.d
-if [ -e "$policy" ]; then
-    status=0 && "$policy" hostip-setup start >/dev/null 2>&1 || status=$?
-    [ "$status" = 101 ] || { echo "setup: this machine's own $policy lets services start;" \
-        "not replacing it. Install by hand: ${missing[*]}" >&2 && exit 1; }
-else
-    trap '"${sudo[@]}" rm -f "$policy"' EXIT && trap 'exit 130' INT && trap 'exit 143' TERM HUP
-    printf '#!/bin/sh\nexit 101\n' | "${sudo[@]}" tee "$policy" >/dev/null && "${sudo[@]}" chmod 755 "$policy"
-fi
-enabled() { find /etc/systemd/system /etc/rc[2-5].d -type l \( -path '/etc/systemd/*' -o -name 'S*' \) 2>/dev/null | sort; }
-before=$(enabled)
 echo "setup: installing ${missing[*]}" >&2
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends --no-remove install "${missing[@]}"
-
-new=$(comm -13 <(echo "$before") <(enabled))
-[ -z "$new" ] || echo "setup: leaving disabled what these packages brought:" $(sed 's|.*/||' <<<"$new" | sort -u) >&2
-for link in $new; do
-    case "$link" in # systemctl where there is one, and the package's own link either way
-    /etc/systemd/*) ! command -v systemctl >/dev/null || "${sudo[@]}" systemctl --quiet disable "${link##*/}" 2>/dev/null || true
-        "${sudo[@]}" rm -f "$link" ;;
-    *) "${sudo[@]}" update-rc.d "$(basename "$link" | sed 's/^S[0-9]*//')" disable >/dev/null 2>&1 || true ;;
-    esac
+# Should a new package ever bring a system service, it is named, and left to the
+# machine's owner as its package set it.
+for new in $(awk '/^Inst [^ ]+ \(/ { print $2 }' <<<"$plan"); do
+    units=$(dpkg-query -L "$new" 2>/dev/null | grep -E '^(/usr)?/lib/systemd/system/[^/]+\.service$|^/etc/init\.d/.' || true)
+    [ -z "$units" ] || echo "setup: $new brings a system service, left as its package set it:" $units >&2
 done
