@@ -1,6 +1,6 @@
 // Resolver faults end to end: the system resolver asking a DNS responder of the
 // test's own on 127.0.0.1 inside `tests/sandbox.sh --dns`, for what no real
-// server does. Real answers are tested against NSD (nsd_test.cpp).
+// server does. Real answers are tested against dnsmasq (dnsmasq_test.cpp).
 #include "lookup/mdlSock.h"
 #include "support/dns_server.h"
 #include "support/recorder.h"
@@ -29,6 +29,7 @@ class Dns : public ::testing::Test {
         server = new DnsServer;
         server->addA("multi.dns.test", {10, 53, 0, 2});
         server->addA("multi.dns.test", {10, 53, 0, 1});
+        server->addPtr("5.0.53.10.in-addr.arpa", "bad\xFFname.dns.test"); // not UTF-8
         mdlSock::StartWinsock();
     }
     static void TearDownTestSuite() { delete server; }
@@ -65,6 +66,12 @@ TEST_F(Dns, FailureGarbageAndWrongIdsEndInTheirMessages) {
         for (const auto took : {forward, reverse})
             EXPECT_EQ(took.count() < 0.5, row.atOnce) << took.count() << " s";
     }
+}
+
+TEST_F(Dns, FirstAddressAsListedAndNoNameThatIsNoHostName) {
+    EXPECT_EQ(GetIPFromHost(u"multi.dns.test"), u"10.53.0.2");
+    EXPECT_EQ(GetHostFromIP(u"10.53.0.5"), u"");
+    EXPECT_EQ(recorder.messages, std::vector<Message>{HostNotFound});
 }
 
 TEST_F(Dns, SilentServerTimesOutAndTheWindowWorksAgain) {

@@ -2,7 +2,8 @@
 # Runs a command where no host lookup can leave the machine: in new network,
 # mount and host-name namespaces, with loopback as the only interface, the
 # tests' own hosts file, "hosts: files" in nsswitch.conf, a resolv.conf that
-# names only 127.0.0.1, and the host name "hostip-test".
+# names only 127.0.0.1, the host name "hostip-test", and the host's name cache
+# (nscd, unscd: glibc asks its socket first) out of sight.
 #
 #   tests/sandbox.sh [--dns] [--resolver-options OPTIONS] COMMAND [ARGS...]
 #
@@ -42,6 +43,9 @@ printf 'nameserver 127.0.0.1\noptions %s\n' "$options" >"$etc/resolv.conf"
 mount --bind "$here/hosts" /etc/hosts
 mount --bind "$etc/nsswitch.conf" /etc/nsswitch.conf
 mount --bind "$etc/resolv.conf" "$(readlink -f /etc/resolv.conf)"
+# An empty folder over the cache's: where nscd runs, it would answer from the
+# host's hosts file and the host's DNS.
+if [ -d /var/run/nscd ]; then mount -t tmpfs -o size=16k,mode=755 hostip-no-nscd /var/run/nscd; fi
 hostname hostip-test
 if command -v ip >/dev/null; then ip link set lo up; fi
 

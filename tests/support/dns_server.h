@@ -1,7 +1,8 @@
 // A small DNS responder for what no real server does: UDP on 127.0.0.1 port 53,
-// inside tests/sandbox.sh only. It answers A questions from its table, or
-// nothing at all, or SERVFAIL, or bytes that are no DNS message, or an answer
-// with the wrong ID, as the test asks. Real answers come from NSD (tests/nsd.sh).
+// inside tests/sandbox.sh only. It answers A and PTR questions from its table,
+// or nothing at all, or SERVFAIL, or bytes that are no DNS message, or an
+// answer with the wrong ID, as the test asks. Real answers come from dnsmasq
+// (tests/dnsmasq.sh).
 #pragma once
 
 #include <arpa/inet.h>
@@ -10,6 +11,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cctype>
@@ -19,6 +21,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace testing_support {
@@ -49,12 +52,24 @@ class DnsServer {
     // Lower-case names, without the final dot.
     void addA(const std::string& name, std::array<std::uint8_t, 4> address) {
         std::lock_guard lock(mutex_);
-        a_[name].push_back(address);
+        records_[name].push_back({TypeA, {address.begin(), address.end()}});
+    }
+    // `target` is taken byte for byte, whatever its bytes are.
+    void addPtr(const std::string& name, const std::string& target) {
+        std::vector<std::uint8_t> wire;
+        for (std::size_t start = 0, dot; start <= target.size(); start = dot + 1) {
+            dot = std::min(target.find('.', start), target.size());
+            wire.push_back(static_cast<std::uint8_t>(dot - start));
+            wire.insert(wire.end(), target.begin() + start, target.begin() + dot);
+        }
+        wire.push_back(0);
+        std::lock_guard lock(mutex_);
+        records_[name].push_back({TypePtr, wire});
     }
     int questions() const { return questions_; }
 
   private:
-    static constexpr std::uint16_t TypeA = 1;
+    static constexpr std::uint16_t TypeA = 1, TypePtr = 12;
 
     void serve() {
         while (!stop_) {
@@ -96,12 +111,12 @@ class DnsServer {
         int rcode = mode_ == Mode::ServFail ? 2 : 0;
         if (rcode == 0) {
             std::lock_guard lock(mutex_);
-            const auto found = a_.find(name);
-            if (found == a_.end()) {
+            const auto found = records_.find(name);
+            if (found == records_.end()) {
                 rcode = 3; // NXDOMAIN
-            } else if (type == TypeA) {
-                for (const auto& a : found->second)
-                    answers.push_back({a.begin(), a.end()});
+            } else {
+                for (const auto& [recordType, rdata] : found->second)
+                    if (recordType == type) answers.push_back(rdata);
             }
         }
 
@@ -136,7 +151,7 @@ class DnsServer {
     std::atomic<Mode> mode_{Mode::Answer};
     std::atomic<int> questions_{0};
     std::mutex mutex_;
-    std::map<std::string, std::vector<std::array<std::uint8_t, 4>>> a_;
+    std::map<std::string, std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>> records_;
 };
 
 } // namespace testing_support
