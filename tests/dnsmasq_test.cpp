@@ -39,10 +39,10 @@ TEST_F(RealDns, ForwardTakesAnAddressTheServerGave) {
     const Row rows[] = {
         {u"multi.dns.test", {u"10.53.0.2", u"10.53.0.1"}},
         {u"alias.dns.test", {u"10.53.0.2", u"10.53.0.1"}}, // through two CNAMEs
-        {u"many.dns.test", many},                         // 100 records: truncated, then TCP
-        {u"b\u00FCcher.dns.test", {u"10.53.0.4"}},        // asked in its IDNA form
-        {u"v6.dns.test", {}},                             // no IPv4 address
-        {u"nowhere.dns.test", {}},                        // NXDOMAIN
+        {u"many.dns.test", many},                          // 100 records: truncated, then TCP
+        {u"b\u00FCcher.dns.test", {u"10.53.0.4"}},         // asked in its IDNA form
+        {u"v6.dns.test", {}},                              // no IPv4 address
+        {u"nowhere.dns.test", {}},                         // NXDOMAIN
     };
     std::vector<Message> expected;
     for (const Row& row : rows) {
@@ -84,7 +84,8 @@ TEST_F(RealDns, ReverseShowsInternationalNamesOnlyWhenTheyAreSafe) {
 
 int main(int argc, char** argv) {
     if (!inSandbox()) {
-        std::fprintf(stderr, "Tests against a real DNS server run only inside tests/sandbox.sh --dns\n");
+        std::fprintf(stderr,
+                     "Tests against a real DNS server run only inside tests/sandbox.sh --dns\n");
         return 2;
     }
     ::testing::InitGoogleTest(&argc, argv);

@@ -151,7 +151,8 @@ class DnsServer {
     std::atomic<Mode> mode_{Mode::Answer};
     std::atomic<int> questions_{0};
     std::mutex mutex_;
-    std::map<std::string, std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>> records_;
+    std::map<std::string, std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>>>
+        records_;
 };
 
 } // namespace testing_support
