@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QWindow>
 #include <qpa/qwindowsysteminterface.h>
@@ -341,6 +342,30 @@ TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
     // The next command is a command of its own: its message comes up.
     frmMail later(u"nowhere.test");
     EXPECT_EQ(boxes.titles, QStringList{QStringLiteral("9001")});
+
+    // The answer already in, its wake-up in the same turn as the close: the
+    // closed window still shows no box and changes no field.
+    for (const char* name : {"nowhere.test", "example.test"}) {
+        boxes.titles.clear();
+        frmMail form(u"localhost");
+        form.show();
+        auto* txtHost = child<QLineEdit>(form, "txtHost");
+        txtHost->setText(QString::fromLatin1(name));
+        const int before = net.fake->gate.entered();
+        net.fake->gate.close();
+        QTimer::singleShot(0, [&] {
+            net.fake->gate.awaitEntered(before + 1);
+            net.fake->gate.open();
+            net.fake->gate.awaitLeft(before + 1);
+            QThread::msleep(50); // the worker has answered, and queued its wake-up
+            form.close();
+        });
+        QTest::keyClick(txtHost, Qt::Key_Return);
+        QTest::qWait(100);
+        EXPECT_TRUE(boxes.titles.isEmpty()) << name;
+        EXPECT_EQ(text(form, "txtIP"), u"") << name;
+        EXPECT_EQ(txtHost->text(), QString::fromLatin1(name));
+    }
 }
 
 TEST_F(Window, LayoutFollowsTheTwipGrid) {

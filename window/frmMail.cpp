@@ -193,6 +193,7 @@ void frmMail::cmdGetIP_Click() {
     std::u16string address;
     runLookup(
         [&] { address = mdlSock::GetIPFromHost(txtHost->text().toStdU16String()).value_or(u""); });
+    if (unloaded_) return; // closed meanwhile: the closed window changes no more
     txtIP->setText(qt(address));
 }
 
@@ -202,6 +203,7 @@ void frmMail::cmdGetHost_Click() {
     txtHost->repaint();
     std::u16string host;
     runLookup([&] { host = mdlSock::GetHostFromIP(txtIP->text().toStdU16String()); });
+    if (unloaded_) return;
     txtHost->setText(qt(host));
 }
 

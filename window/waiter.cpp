@@ -19,8 +19,15 @@ namespace {
 // thread waits plainly this long, far less than a frame, before an event loop.
 constexpr auto QuickAnswer = std::chrono::milliseconds(5);
 
+// A wait in its event loop. Once given up it stays given up, even where its
+// answer came in the same turn of the loop as the close that gave it up.
+struct Wait {
+    QEventLoop loop;
+    bool givenUp = false;
+};
+
 // The wait in progress, if any; GUI thread only.
-QEventLoop* current = nullptr;
+Wait* current = nullptr;
 
 // One blocking call and its answer, shared by the worker and the waiting GUI
 // thread: a call whose wait was given up still writes into live memory.
@@ -72,13 +79,15 @@ wsock32::Answer waitOffThread(wsock32::BlockingCall call) {
     s.posted.notify_one();
     if (s.answered.wait_for(lock, QuickAnswer, [&] { return job->answer.has_value(); }))
         return std::move(*job->answer);
-    QEventLoop loop;
-    job->waiting = current = &loop;
+    Wait wait;
+    job->waiting = &wait.loop;
+    current = &wait;
     lock.unlock();
-    loop.exec(); // until the answer's wake-up, or until the wait is given up
+    wait.loop.exec(); // until the answer's wake-up, or until the wait is given up
     lock.lock();
-    job->waiting = current = nullptr;
-    if (job->answer) return std::move(*job->answer);
+    job->waiting = nullptr;
+    current = nullptr;
+    if (job->answer && !wait.givenUp) return std::move(*job->answer);
     // Given up: the window closed, or the application is quitting. What the
     // command would still say goes unsaid, and so does what it held.
     InputHold::giveUp();
@@ -94,7 +103,9 @@ LookupWaiter::~LookupWaiter() {
 }
 
 void LookupWaiter::abandon() {
-    if (current) current->quit();
+    if (!current) return;
+    current->givenUp = true;
+    current->loop.quit();
 }
 
 } // namespace window

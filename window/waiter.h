@@ -32,7 +32,8 @@ class LookupWaiter {
     LookupWaiter& operator=(const LookupWaiter&) = delete;
 
     // Gives up the wait in progress, if any: its lookup fails at once as
-    // interrupted, the worker finishes on its own and its answer is dropped.
+    // interrupted, the worker finishes on its own and its answer is dropped,
+    // even one that is already in.
     // The command that waited says nothing more (InputHold::giveUp).
     static void abandon();
 
