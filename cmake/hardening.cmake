@@ -14,16 +14,27 @@ foreach(flag IN LISTS packager_cpp)
 endforeach()
 
 # Hardening for optimised builds: what dpkg-buildflags gives with
-# hardening=+all. Each flag is added only where the packager's own flags say
-# nothing of it, so theirs win and none is given twice; and only where the
-# compiler takes it, so the build works on every processor.
+# hardening=+all, added only where the compiler takes it, so the build works on
+# every processor. A packager's own flags (CXXFLAGS or CPPFLAGS at the first
+# configure) are the build's as they stand, with no hardening added: what they
+# turned off (hardening=-fortify, say) stays off.
+if(NOT DEFINED CACHE{HOSTIP_PACKAGER_FLAGS})
+    if("$ENV{CXXFLAGS}$ENV{CPPFLAGS}" STREQUAL "")
+        set(given OFF)
+    else()
+        set(given ON)
+    endif()
+    set(HOSTIP_PACKAGER_FLAGS ${given} CACHE BOOL
+        "A packager's flags were given at the first configure: they are taken as they are")
+endif()
 if(CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
     set(optimised ON)
 else()
     set(optimised OFF) # _FORTIFY_SOURCE needs an optimising build
 endif()
 option(HOSTIP_HARDENING "Harden the build as Debian hardens its packages" ${optimised})
-if(NOT HOSTIP_HARDENING)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON) # Qt's programs are built position independent
+if(NOT HOSTIP_HARDENING OR HOSTIP_PACKAGER_FLAGS)
     return()
 endif()
 
@@ -33,8 +44,8 @@ include(CheckPIESupported)
 set(packager_compile "${CMAKE_CXX_FLAGS} ${HOSTIP_CPPFLAGS}")
 set(packager_link "${CMAKE_EXE_LINKER_FLAGS}")
 
-# harden(PATTERN FLAG): adds the flag unless the packager's compile flags
-# match PATTERN or the compiler refuses it.
+# harden(PATTERN FLAG): adds the flag unless the compile flags given (a
+# preset's, -DCMAKE_CXX_FLAGS) match PATTERN or the compiler refuses it.
 function(harden pattern flag)
     if(packager_compile MATCHES "${pattern}")
         return()
@@ -73,7 +84,6 @@ if(NOT packager_compile MATCHES "_FORTIFY_SOURCE")
 endif()
 
 # A position-independent executable, full RELRO and immediate binding.
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 check_pie_supported()
 if(NOT packager_link MATCHES "-z[, ]?relro")
     add_link_options(LINKER:-z,relro)

@@ -77,5 +77,12 @@ if [ -n "$deb" ]; then
         "out=\$(lintian --pedantic --display-info --tag-display-limit 0 '$deb' 2>/dev/null) && echo \"\$out\" && [ -z \"\$out\" ]"
 fi
 
+# --- a packager's flags are the build's: hardening they turned off stays off
+check "with dpkg-buildflags' hardening=-fortify, no _FORTIFY_SOURCE in any compile command" bash -c "
+    eval \"\$(DEB_BUILD_MAINT_OPTIONS=hardening=-fortify dpkg-buildflags --export=sh)\" &&
+    cmake -S '$data/..' -B '$work/packager' -G Ninja -DCMAKE_BUILD_TYPE=Release -DHOSTIP_TESTS=OFF >/dev/null &&
+    grep -q '\"command\"' '$work/packager/compile_commands.json' &&
+    ! grep _FORTIFY_SOURCE '$work/packager/compile_commands.json'"
+
 echo "package: $passed passed, $failed failed"
 [ "$failed" = 0 ]
