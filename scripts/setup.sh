@@ -3,9 +3,9 @@
 #   scripts/setup.sh [package|test|bench] [PACKAGE...]
 # what building and running need, and what the mode's builds and checks need,
 # and the PACKAGEs (a cross preset's).
-# With apt-get it installs what is missing (sudo when not root), by apt's own
-# rules: it may upgrade what the new packages need, it never removes a package
-# (where apt would, it stops and names them), and none brings a service.
+# With apt-get it installs what is missing (sudo when not root), by apt's rules:
+# it may upgrade what the new packages need, never removes a package (it stops
+# and names them), and starts and disables nothing.
 # Without it, it installs nothing: it looks for each piece (PACKAGE=HOW:
 # cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE 2.0, or -)
 # and names each missing one with its Debian package.
@@ -47,9 +47,8 @@ if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
         esac >/dev/null 2>&1 || absent+=("$what (Debian package: ${need%%=*})")
     done
     [ ${#absent[@]} -eq 0 ] && exit 0
-    printf 'setup: without apt-get nothing is installed here, and these are missing:\n' >&2
-    printf '    %s\n' "${absent[@]}" "(install them with your system's packages, then run this again)" >&2
-    exit 1
+    echo "setup: without apt-get nothing is installed here, and these are missing:" >&2
+    printf '    %s\n' "${absent[@]}" "(install them with your system's packages, then run this again)" >&2 && exit 1
 fi
 
 installed() { [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) == ii* ]]; }
@@ -69,12 +68,13 @@ if ! installed systemd && grep -q '^Inst systemd ' <<<"$plan" && alone=$(simulat
 fi
 removed=$(awk '/^Remv / { printf " %s", $2 }' <<<"$plan")
 [ -z "$removed" ] || { echo "setup: installing ${missing[*]} would remove$removed; stopping." >&2 && exit 1; }
-
 echo "setup: installing ${missing[*]}" >&2
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends --no-remove install "${missing[@]}"
-# Should a new package ever bring a system service, it is named, and left to the
-# machine's owner as its package set it.
+# What a new package may start on its own (a unit it can enable, an init script
+# for the multi-user runlevels) is named, and left to the machine's owner as
+# its package set it.
 for new in $(awk '/^Inst [^ ]+ \(/ { print $2 }' <<<"$plan"); do
-    units=$(dpkg-query -L "$new" 2>/dev/null | grep -E '^(/usr)?/lib/systemd/system/[^/]+\.service$|^/etc/init\.d/.' || true)
-    [ -z "$units" ] || echo "setup: $new brings a system service, left as its package set it:" $units >&2
+    units=$(dpkg-query -L "$new" | grep -E '^(/usr)?/lib/systemd/system/[^/]+\.(service|socket|timer)$|^/etc/init\.d/.' |
+        xargs -r grep -lE '^\[Install\]|^# Default-Start:.*2' | xargs -r -n 1 basename | xargs) || true
+    [ -z "$units" ] || echo "setup: $new brings what may start on its own, left as its package set it: $units" >&2
 done

@@ -3,12 +3,13 @@
 # minimal Debian: made from Debian's archive with debootstrap (no debug
 # symbols, nothing this machine happens to have), the committed HEAD cloned
 # into it, the run command with no display (it must build, then point to
-# Xvfb), then the test command. After them, no service that they brought in
-# may be enabled. Then, as on another distribution, apt and dpkg are taken
-# away: the run command must still build, and with cmake gone too, stop at
-# once and name it.
+# Xvfb), the README's recipe for the .deb, then the test command. After them,
+# no service that they brought in may be enabled, and no policy-rc.d may be
+# there. Then, as on another distribution, apt and dpkg are taken away: the
+# run command must still build, and with cmake gone too, stop at once and name
+# it.
 #
-#   sudo tests/debian.sh SUITE [PRESET...]
+#   sudo tests/debian.sh [--user-machine] SUITE [PRESET...]
 #   sudo MIRROR=URL tests/debian.sh ...   on a machine whose apt knows no Debian mirror
 #
 # SUITE is a Debian suite: bookworm, trixie, testing (forky today). The PRESETs
@@ -16,14 +17,21 @@
 # and the log stay the checkout owner's.
 #
 # The run command runs as a user with sudo, the test command as root (as CI
-# does). Everything runs in a mount and PID namespace of its own, so every
+# does). With --user-machine the root is more like a user's own machine:
+# systemd as init with a user session's pieces (systemd-sysv, dbus-user-session,
+# libpam-systemd), updates pending (systemd's packages one revision behind the
+# archive, written so in dpkg's status), and the user with sudo runs both
+# commands; then `scripts/setup.sh test systemd-container`, which needs systemd
+# upgraded, must install it and leave systemd installed. Everything runs in a mount and PID namespace of its own, so every
 # mount and every process the run left behind is gone when it ends, however it
 # ends. The bare root and the downloaded packages are kept in
 # /var/cache/hostip-debian, as CI systems cache images; each run starts from a
 # fresh copy of the bare root, so nothing of an earlier run is in it.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-suite=${1:?usage: tests/debian.sh SUITE [PRESET...]}
+machine=bare
+[ "${1:-}" != --user-machine ] || { machine=user && shift; }
+suite=${1:?usage: tests/debian.sh [--user-machine] SUITE [PRESET...]}
 shift
 presets=("$@")
 # The Debian mirror this machine's own apt uses (a local one, a caching proxy),
@@ -32,7 +40,8 @@ mirror=${MIRROR:-$(apt-get indextargets --format '$(BASE_URI)' 'Label: Debian' '
     2>/dev/null | sed 's|/dists/.*||' | sort -u | head -n 1)}
 [ -n "$mirror" ] || { echo "debian: this machine's apt has no Debian mirror: name one, MIRROR=URL $0 $*" >&2; exit 1; }
 cache=/var/cache/hostip-debian
-log=$repo/build/debian-$suite.log
+name=$suite log=$repo/build/debian-$suite.log
+[ "$machine" = bare ] || name="$suite, a user's machine" log=$repo/build/debian-$suite-user.log
 
 [ "$(id -u)" = 0 ] || { echo "debian: needs root (debootstrap, chroot, mounts): sudo $0 $*" >&2; exit 1; }
 if ! command -v debootstrap >/dev/null; then
@@ -46,8 +55,8 @@ owner=$(stat -c %u:%g "$repo")
 : >"$log"
 chown "$owner" "$log"
 mkdir -p "$cache/$suite-archives/partial"
-echo "debian $suite: log in $log"
-say() { echo "debian $suite: $*"; } # inside the namespaces, where the output is the log
+echo "debian $name: log in $log"
+say() { echo "debian $name: $*"; } # inside the namespaces, where the output is the log
 tell() { say "$@" | tee -a "$log"; }  # outside them
 
 # Whatever this leaves half made goes when it ends, however it ends. The
@@ -127,6 +136,15 @@ inside() {
         return "$status"
     }
     count() { in_root dpkg-query -W -f='.\n' | wc -l; }
+    # As newcomer, with the root as the whole file system: pivot_root, not
+    # chroot, as a chrooted process may make no user namespace, and the resolver
+    # sandbox makes one for a user.
+    as_newcomer() {
+        unshare --mount --propagation private bash -c 'cd "$0" && mkdir .host && pivot_root . .host &&
+            umount -l /.host && rmdir /.host && exec /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+            LANG=C.UTF-8 HOME=/home/newcomer /usr/sbin/runuser -u newcomer -- "$@"' "$root" "$@"
+    }
+    installed() { in_root dpkg-query -W -f='${db:Status-Abbrev}${Version}' "$1" 2>/dev/null; }
 
     # A user with sudo, as on a newcomer's desktop.
     in_root apt-get update -qq
@@ -136,6 +154,35 @@ inside() {
     chmod 440 "$root/etc/sudoers.d/newcomer"
     in_root chown -R newcomer: /home/newcomer
     say "bare: $(count) packages"
+
+    local now= old=
+    if [ "$machine" = user ]; then
+        in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+            systemd-sysv dbus-user-session libpam-systemd man-db >/dev/null
+        # Updates pending: systemd's packages one revision behind the archive.
+        # In dpkg's status each one's version, and every dependency on exactly
+        # that version, is lowered, so that dpkg and apt find it all consistent.
+        now=$(installed systemd) && now=${now#ii }
+        if [[ $now =~ ^(.*[^0-9])([1-9][0-9]*)$ ]]; then
+            old=${BASH_REMATCH[1]}$((BASH_REMATCH[2] - 1))
+        else
+            old=$now~
+        fi
+        local ours
+        ours=" $(in_root dpkg-query -W -f='${Package} ${source:Package} ${Version}\n' |
+            awk -v v="$now" '$2 == "systemd" && $3 == v { printf "%s ", $1 }')"
+        awk -v v="$now" -v old="$old" -v ours="$ours" '
+            function swap(s, from, to,   i, out) {
+                while ((i = index(s, from)) > 0) { out = out substr(s, 1, i - 1) to; s = substr(s, i + length(from)) }
+                return out s
+            }
+            /^Package: / { mine = index(ours, " " $2 " ") > 0 }
+            mine && $0 == "Version: " v { $0 = "Version: " old }
+            { print swap($0, "= " v ")", "= " old ")") }' "$root/var/lib/dpkg/status" >"$work/status"
+        cat "$work/status" >"$root/var/lib/dpkg/status"
+        in_root apt-get check -qq && in_root dpkg --audit
+        say "a user's machine: systemd as init, $(count) packages; updates pending for$ours($old, the archive has $now)"
+    fi
 
     # Services enabled: systemd's links, and other inits' start links (in the
     # multi-user runlevels; rcS.d has boot-time tasks such as x11-common's).
@@ -147,7 +194,7 @@ inside() {
     runs() {
         local what=$1 pattern=$2 status=0
         shift 2
-        timed "run command, $what (as newcomer, with sudo)" in_root HOME=/home/newcomer runuser -u newcomer -- \
+        timed "run command, $what (as newcomer, with sudo)" as_newcomer \
             bash -c 'cd ~/hostip && scripts/run.sh localhost' >"$work/run.out" 2>&1 || status=$?
         cat "$work/run.out"
         [ "$status" = 1 ] && grep -qF -- "$pattern" "$work/run.out" && "$@" && say "run command, $what: as it must" ||
@@ -159,6 +206,16 @@ inside() {
         bash -c "[ -x '$hostip' ] && chroot '$root' dpkg-query -W qt6-wayland"
     say "after the run command: $(count) packages"
 
+    # The README's recipe for the Debian package, as written, after the run
+    # command: it must make a package that apt installs.
+    awk '/^### As a Debian package/ { on = 1 } on && /^```sh/ { code = 1; next } code && /^```/ { exit } code' \
+        "$root/home/newcomer/hostip/README.md" >"$work/recipe"
+    [ -s "$work/recipe" ] && timed "the README's .deb recipe (as newcomer, with sudo)" \
+        as_newcomer bash -ec "cd ~/hostip; $(cat "$work/recipe")" &&
+        [ "$(in_root hostip --version)" = "hostip $(sed -n 's/^project(hostip VERSION \([^ ]*\).*/\1/p' \
+            "$root/home/newcomer/hostip/CMakeLists.txt")" ] && say "the .deb recipe: installed, and hostip runs" ||
+        { say "FAILED: the README's .deb recipe" && return 1; }
+
     # The cross presets' architectures, added here only: the test command
     # installs their packages where dpkg has them.
     local preset
@@ -168,16 +225,33 @@ inside() {
     [[ " ${presets[*]} " != *" cross-"* ]] || in_root apt-get update -qq ||
         { say "FAILED: apt-get update with the cross presets' architectures added" && return 1; }
 
-    # The test command, as root, as CI runs it.
-    local status=0
-    timed "test command${presets[*]:+ (${presets[*]})}" \
-        in_root HOME=/root bash -c 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
+    # The test command, as root, as CI runs it; on a user's machine, as the user.
+    local status=0 tester=(in_root HOME=/root) by="as root"
+    [ "$machine" = bare ] || tester=(as_newcomer) by="as newcomer, with sudo"
+    timed "test command${presets[*]:+ (${presets[*]})}, $by" \
+        "${tester[@]}" bash -c 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
         status=$?
     say "after the test command: $(count) packages"
     # This root has everything the tests need: none may have skipped itself.
     if grep -q '\*\*\*Skipped' "$log"; then say "FAILED: tests skipped" && status=1; fi
-    enabled | diff "$work/enabled.before" - && say "no service enabled that was not before" ||
-        { say "FAILED: services enabled that were not before" && status=1; }
+    # Enabled since: only what set-up named as its package's own (man-db's
+    # daily timer, which lintian brings where man-db is not yet installed).
+    local link unit unnamed=
+    for link in $(enabled | comm -13 "$work/enabled.before" -); do
+        unit=${link##*/} && unit=${unit#S[0-9][0-9]}
+        grep -E "^setup: .* left as its package set it:.* $unit( |\$)" "$log" >/dev/null || unnamed+=" $link"
+    done
+    [ -z "$unnamed" ] && say "nothing enabled that was not before, but what set-up named" ||
+        { say "FAILED: enabled, and not named by set-up:$unnamed" && status=1; }
+    if [ "$machine" = user ]; then
+        # A package that needs systemd upgraded: apt upgrades it, removes nothing.
+        timed "setup.sh test systemd-container (as newcomer)" as_newcomer \
+            bash -c 'cd ~/hostip && scripts/setup.sh test systemd-container' || status=1
+        [[ $(installed systemd-container) == ii* && $(installed systemd) == "ii $now" ]] &&
+            say "systemd-container installed; systemd still installed, upgraded from $old to $now" ||
+            { say "FAILED: systemd-container $(installed systemd-container), systemd $(installed systemd)" && status=1; }
+    fi
+    [ ! -e "$root/usr/sbin/policy-rc.d" ] && say "no policy-rc.d" || { say "FAILED: a policy-rc.d is there" && status=1; }
 
     # As on another distribution: no apt-get, apt, apt-cache, dpkg, dpkg-query.
     rm -f "$root"/usr/bin/{apt-get,apt,apt-cache,dpkg,dpkg-query}
@@ -193,7 +267,7 @@ inside() {
 tell "$(date -u '+%F %T') from $(git -C "$repo" rev-parse --short HEAD), ${presets[*]:-every preset}"
 status=0
 export -f inside say
-export root work cache suite log
+export root work cache suite log machine name
 presets_text=${presets[*]:-}
 started=$SECONDS
 before=$(wc -l <"$log")

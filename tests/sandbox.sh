@@ -25,6 +25,9 @@ if [ "${1:-}" != --inside ]; then
     exec unshare "${flags[@]}" "$0" --inside "$@"
 fi
 shift
+# First of all, an empty folder over the name cache's: where nscd runs, it would
+# answer from the host's hosts file and the host's DNS.
+if [ -d /var/run/nscd ]; then mount -t tmpfs -o size=16k,mode=755 hostip-no-nscd /var/run/nscd; fi
 sources=files
 options="timeout:1 attempts:1"
 if [ "${1:-}" = --dns ]; then
@@ -43,9 +46,6 @@ printf 'nameserver 127.0.0.1\noptions %s\n' "$options" >"$etc/resolv.conf"
 mount --bind "$here/hosts" /etc/hosts
 mount --bind "$etc/nsswitch.conf" /etc/nsswitch.conf
 mount --bind "$etc/resolv.conf" "$(readlink -f /etc/resolv.conf)"
-# An empty folder over the cache's: where nscd runs, it would answer from the
-# host's hosts file and the host's DNS.
-if [ -d /var/run/nscd ]; then mount -t tmpfs -o size=16k,mode=755 hostip-no-nscd /var/run/nscd; fi
 hostname hostip-test
 if command -v ip >/dev/null; then ip link set lo up; fi
 
