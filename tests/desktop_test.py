@@ -127,6 +127,25 @@ class Screen:
         xtest.fake_input(self.d, X.ButtonRelease, 1)
         self.d.sync()
 
+    def activate(self, w):
+        """Asks the window manager to give `w` the focus, as a pager does."""
+        msg = event.ClientMessage(window=w, client_type=self.atom("_NET_ACTIVE_WINDOW"),
+                                  data=(32, [2, X.CurrentTime, 0, 0, 0]))
+        self.root.send_event(msg, event_mask=X.SubstructureRedirectMask | X.SubstructureNotifyMask)
+        self.d.sync()
+
+    def other_application(self):
+        """A window of another application, away from hostip's, given the focus."""
+        other = self.root.create_window(500, 400, 200, 100, 0, self.d.screen().root_depth,
+                                        background_pixel=self.d.screen().white_pixel)
+        other.set_wm_name("another application")
+        other.map()
+        self.d.sync()
+        self.find("another application")
+        self.activate(other)
+        time.sleep(0.3)
+        return other
+
     def ping(self, w, stamp):
         """Seconds until the client answers _NET_WM_PING, or None."""
         protocols, ping = self.atom("WM_PROTOCOLS"), self.atom("_NET_WM_PING")
@@ -364,6 +383,11 @@ def main():
         screen.type("zz")
         screen.click(x + 200, y + 48)  # the other button, "<-- Resolve Hostname"
         xtest.fake_input(screen.d, X.MotionNotify, x=790, y=590)  # off it: no hover later
+        # The user turns to another application while the lookup waits.
+        other = screen.other_application()
+        focus = screen.d.get_input_focus().focus
+        check(focus == other or getattr(focus, "id", None) == other.id,
+              "another application has the focus during the wait")
         pings, repaints, reads = [], [], []
         stamp = 1
         while time.monotonic() - began < 9.0:
@@ -398,6 +422,14 @@ def main():
         check(box is not None, "the stall ends with the \"9001\" message")
         if box is None:
             return
+        transient = box.get_full_property(screen.atom("WM_TRANSIENT_FOR"), Xatom.WINDOW)
+        check(transient is not None and list(transient.value) == [w.id],
+              "the message is transient for hostip's window, though another application had the"
+              " focus (WM_TRANSIENT_FOR %s, hostip's 0x%x)"
+              % ([hex(v) for v in transient.value] if transient else None, w.id))
+        other.destroy()
+        screen.activate(box)
+        time.sleep(0.3)
         if app is not None:
             alerts = [app.get_child_at_index(i) for i in range(app.get_child_count())]
             alerts = [a for a in alerts if a.get_name() == "9001"]

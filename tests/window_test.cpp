@@ -17,6 +17,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -368,14 +370,32 @@ TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
     }
 }
 
-TEST_F(Window, LayoutFollowsTheTwipGrid) {
-    frmMail form(u"localhost");
-    EXPECT_EQ(form.windowTitle(), QStringLiteral("HOST <-> IP {hostip}"));
-    EXPECT_EQ(form.size(), QSize(282, 57));
-    EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed size";
+// The style's own room for a control's text, as the control asks its style.
+struct OpenButton : QPushButton {
+    using QPushButton::initStyleOption;
+};
+struct OpenField : QLineEdit {
+    using QLineEdit::initStyleOption;
+};
+QRect room(QPushButton* button) {
+    QStyleOptionButton option;
+    (button->*&OpenButton::initStyleOption)(&option);
+    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+}
+QRect room(QLineEdit* field) {
+    QStyleOptionFrame option;
+    (field->*&OpenField::initStyleOption)(&option);
+    // Inside the style's frame a line edit keeps 2 pixels each side, 1 above and below.
+    return field->style()
+        ->subElementRect(QStyle::SE_LineEditContents, &option, field)
+        .adjusted(2, 1, -2, -1);
+}
+
+TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
+    const QFont desktop = QApplication::font();
     struct Row {
         const char* name;
-        QRect rect;
+        QRect rect; // as drawn: 15 twips a pixel
     };
     const Row rows[] = {
         {"Label1", {0, 0, 131, 13}},    {"txtHost", {0, 16, 129, 19}},
@@ -383,27 +403,50 @@ TEST_F(Window, LayoutFollowsTheTwipGrid) {
         {"txtIP", {152, 16, 129, 19}},  {"cmdGetHost", {152, 40, 129, 17}},
         {"Line1", {141, 8, 1, 40}},
     };
-    for (const Row& row : rows)
-        EXPECT_EQ(child(form, row.name)->geometry(), row.rect) << row.name;
-    EXPECT_EQ(child<QFrame>(form, "Line1")->frameShape(), QFrame::VLine);
-}
-
-TEST_F(Window, CaptionsFitTheirControls) {
-    frmMail form(u"localhost");
-    for (const char* name : {"cmdGetIP", "cmdGetHost"}) {
-        auto* button = child<QPushButton>(form, name);
-        const QFontMetrics fm(button->font());
-        EXPECT_LE(fm.horizontalAdvance(button->text()) + 6, button->width()) << name;
-        EXPECT_LE(fm.height(), button->height()) << name;
+    // No desktop font (Qt's own default), then desktop fonts of 8 to 24 pt.
+    for (const int points : {0, 8, 11, 14, 16, 20, 24}) {
+        SCOPED_TRACE(std::to_string(points) + " pt");
+        if (points) QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
+        frmMail form(u"localhost");
+        const double s = form.width() / 282.0;
+        EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed size";
+        EXPECT_NEAR(form.height(), 57 * s, 1) << "the form's proportions";
+        if (points == 0) {
+            EXPECT_EQ(form.size(), QSize(282, 57));
+            EXPECT_EQ(child(form, "txtHost")->font().pixelSize(), 11);
+            EXPECT_EQ(child<QFrame>(form, "Line1")->frameShape(), QFrame::VLine);
+        }
+        for (const Row& row : rows) {
+            const QRect r = child(form, row.name)->geometry();
+            const QRect want(row.rect.topLeft() * s, row.rect.size() * s);
+            EXPECT_LE((r.topLeft() - want.topLeft()).manhattanLength(), 2) << row.name;
+            EXPECT_NEAR(r.height(), want.height(), 1) << row.name;
+            const int width = row.rect.width() > 1 ? want.width() : 1; // the line stays 1 px
+            EXPECT_NEAR(r.width(), width, 1) << row.name;
+        }
+        // Text about the size of every other window's on the same desktop.
+        const double plain = QFontMetricsF(QLineEdit().font()).height();
+        EXPECT_NEAR(QFontMetricsF(child(form, "txtIP")->font()).height() / plain, 1, 0.15);
+        // Every caption and field text fits its control, as its style draws it.
+        for (const char* name : {"Label1", "Label2"}) {
+            auto* label = child<QLabel>(form, name);
+            const QFontMetrics fm(label->font());
+            EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << name;
+            EXPECT_LE(fm.height(), label->height()) << name;
+        }
+        for (const char* name : {"cmdGetIP", "cmdGetHost"}) {
+            auto* button = child<QPushButton>(form, name);
+            const QFontMetrics fm(button->font());
+            EXPECT_LE(fm.horizontalAdvance(button->text()), room(button).width()) << name;
+            EXPECT_LE(fm.height(), room(button).height()) << name;
+        }
+        auto* txtIP = child<QLineEdit>(form, "txtIP");
+        txtIP->setText(QStringLiteral("255.255.255.255"));
+        EXPECT_LE(QFontMetrics(txtIP->font()).horizontalAdvance(txtIP->text()),
+                  room(txtIP).width());
+        EXPECT_LE(QFontMetrics(txtIP->font()).height(), room(txtIP).height());
+        QApplication::setFont(desktop);
     }
-    for (const char* name : {"Label1", "Label2"}) {
-        auto* label = child<QLabel>(form, name);
-        const QFontMetrics fm(label->font());
-        EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << name;
-        EXPECT_LE(fm.height(), label->height()) << name;
-    }
-    auto* txtHost = child<QLineEdit>(form, "txtHost");
-    EXPECT_LE(QFontMetrics(txtHost->font()).height() + 4, txtHost->height());
 }
 
 TEST_F(Window, KeyboardAloneReachesEverythingInOrder) {

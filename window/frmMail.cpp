@@ -3,9 +3,12 @@
 #include "lookup/mdlSock.h"
 #include "lookup/wsock32.h"
 #include "window/inputhold.h"
+#include "window/messagebox.h"
 #include "window/startup.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QFontInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -13,19 +16,55 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOption>
 #include <QWindow>
 
+#include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace {
 
-// The layout is drawn in twips; 15 twips make one device-independent pixel
-// (96 dpi), and Qt scales those for the screen.
-constexpr int px(int twips) {
-    return twips / 15;
+// The layout is drawn in twips, 15 to a device-independent pixel at the text
+// size it was drawn for; the whole grid grows by one factor with the desktop's
+// text (as twips grew with the text size chosen on the platform it was drawn
+// on), and Qt scales the pixels for the screen.
+int px(int twips, double scale) {
+    return qRound(twips * scale / 15);
 }
-QRect twipRect(int left, int top, int width, int height) {
-    return QRect(px(left), px(top), px(width), px(height));
+QRect scaled(const QRect& twips, double scale) {
+    return QRect(px(twips.x(), scale), px(twips.y(), scale), px(twips.width(), scale),
+                 px(twips.height(), scale));
+}
+
+// Whether a text fits its control, inside the frame and margins the control's
+// style draws at the control's present size and font.
+bool fits(const QLabel* label) {
+    const QFontMetrics fm(label->font());
+    return fm.horizontalAdvance(label->text()) <= label->width() && fm.height() <= label->height();
+}
+bool fits(const QPushButton* button) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect room =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const QFontMetrics fm(button->font());
+    return fm.horizontalAdvance(button->text()) <= room.width() && fm.height() <= room.height();
+}
+bool fits(const QLineEdit* field) {
+    QStyleOptionFrame option;
+    option.initFrom(field);
+    option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+    option.features = QStyleOptionFrame::None;
+    // Inside the style's frame, a line edit keeps 2 pixels each side and 1 above and below.
+    const QRect room = field->style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &option, field)
+                           .adjusted(2, 1, -2, -1);
+    const QFontMetrics fm(field->font());
+    return fm.horizontalAdvance(QStringLiteral("255.255.255.255")) <= room.width() &&
+           fm.height() <= room.height();
 }
 
 QString qt(const std::u16string& text) {
@@ -59,29 +98,14 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
       Line1(named(new QFrame(this), "Line1")) {
     setObjectName(QStringLiteral("frmMail"));
     setWindowTitle(QStringLiteral("HOST <-> IP {hostip}"));
-    // A fixed size, and no maximise button on any desktop.
-    setFixedSize(px(4230), px(855));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-
-    // Small enough for every caption to fit its control at the drawn size.
-    QFont small = font();
-    small.setPixelSize(11);
-    setFont(small);
-
-    Label1->setGeometry(twipRect(0, 0, 1965, 195));
-    txtHost->setGeometry(twipRect(0, 240, 1935, 285));
-    cmdGetIP->setGeometry(twipRect(0, 600, 1935, 255));
-    Label2->setGeometry(twipRect(2280, 0, 1875, 195));
-    txtIP->setGeometry(twipRect(2280, 240, 1935, 285));
-    cmdGetHost->setGeometry(twipRect(2280, 600, 1935, 255));
-
-    // The separator: a one-pixel line from (2115, 120) to (2115, 720).
+    // The separator: a one-pixel line.
     Line1->setFrameShape(QFrame::VLine);
     Line1->setFrameShadow(QFrame::Plain);
     Line1->setLineWidth(1);
-    Line1->setGeometry(px(2115), px(120), 1, px(720) - px(120));
+    layOut();
 
     // The fields hold whatever is typed, pasted or given on the command line,
     // whole: a lookup never runs on a silently shortened text.
@@ -116,7 +140,41 @@ frmMail::~frmMail() {
     Form_Unload();
 }
 
+void frmMail::layOut() {
+    // The text: the desktop's font (its family, and the size Qt's platform
+    // theme gives every application), at 11/12 of its size, as the form was
+    // drawn with 11 px text where Qt's own default is 12 px. Never smaller than
+    // drawn, so where no desktop sets a font, the form is exactly as drawn.
+    const double text = std::max(1.0, QFontInfo(QApplication::font()).pixelSize() / 12.0);
+    QFont font = QApplication::font();
+    font.setPixelSize(qRound(11 * text));
+    setFont(font);
+
+    // One factor for the whole grid: the text's, and more where a caption in
+    // the desktop's font family (wider than the one the form was drawn with,
+    // say) would not fit its control in the control's own style.
+    const std::pair<QWidget*, QRect> grid[] = {
+        {Label1, {0, 0, 1965, 195}},     {txtHost, {0, 240, 1935, 285}},
+        {cmdGetIP, {0, 600, 1935, 255}}, {Label2, {2280, 0, 1875, 195}},
+        {txtIP, {2280, 240, 1935, 285}}, {cmdGetHost, {2280, 600, 1935, 255}},
+    };
+    double scale = text;
+    for (int step = 0;; ++step, scale *= 1.02) {
+        for (const auto& [widget, twips] : grid)
+            widget->setGeometry(scaled(twips, scale));
+        if (step == 50 || // at 2.7 times the text's, a font too odd to measure gives up
+            (fits(Label1) && fits(Label2) && fits(cmdGetIP) && fits(cmdGetHost) && fits(txtHost) &&
+             fits(txtIP)))
+            break;
+    }
+    // The separator from (2115, 120) to (2115, 720); a fixed size, and no
+    // maximise button on any desktop.
+    Line1->setGeometry(px(2115, scale), px(120, scale), 1, px(720, scale) - px(120, scale));
+    setFixedSize(px(4230, scale), px(855, scale));
+}
+
 void frmMail::Form_Load(const std::u16string& commandLine) {
+    const window::MessageParent boxesOverThis(this);
     mdlSock::StartWinsock();
     const startup::Plan plan = startup::plan(commandLine);
     switch (plan.path) {
@@ -187,6 +245,7 @@ void frmMail::runLookup(const std::function<void()>& lookup) {
 void frmMail::cmdGetIP_Click() {
     // One lookup at a time, and none once the window is unloaded.
     if (busy_ || unloaded_) return;
+    const window::MessageParent boxesOverThis(this);
     // Show the field empty while the lookup blocks.
     txtIP->clear();
     txtIP->repaint();
@@ -199,6 +258,7 @@ void frmMail::cmdGetIP_Click() {
 
 void frmMail::cmdGetHost_Click() {
     if (busy_ || unloaded_) return;
+    const window::MessageParent boxesOverThis(this);
     txtHost->clear();
     txtHost->repaint();
     std::u16string host;

@@ -32,6 +32,8 @@ class frmMail : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Font and geometry: the drawn grid, scaled to the desktop's text size.
+    void layOut();
     void Form_Load(const std::u16string& commandLine);
     void Form_Unload();
     void cmdGetIP_Click();

@@ -74,7 +74,6 @@ int main(int argc, char** argv) {
     QApplication app(qtArgc, qtArgs.data());
     starting = false;
     display.probe.reset();
-    QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral(HOSTIP_APP_ID)));
     QGuiApplication::setDesktopFileName(QStringLiteral(HOSTIP_APP_ID));
     runtime::setMessageBox(window::showMessageBox);

@@ -1,11 +1,29 @@
 // The modal message box the core shows through runtime::setMessageBox.
 #pragma once
 
+#include <QPointer>
+#include <QWidget>
+
 #include <string>
 
 namespace window {
 
-// A modal QMessageBox: no icon, one OK button, `title` as its title.
+// A modal QMessageBox: no icon, one OK button, `title` as its title; over the
+// window whose command raises it (MessageParent), in that window's font.
 void showMessageBox(const std::u16string& text, const std::u16string& title);
+
+// While it lives, message boxes come up over `window`, the window whose
+// command is running, whichever window has the focus: the box is its child
+// (on X11, transient for it), and the window need not be shown yet.
+class MessageParent {
+  public:
+    explicit MessageParent(QWidget* window);
+    ~MessageParent();
+    MessageParent(const MessageParent&) = delete;
+    MessageParent& operator=(const MessageParent&) = delete;
+
+  private:
+    QPointer<QWidget> outer_;
+};
 
 } // namespace window
