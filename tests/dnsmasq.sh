@@ -30,10 +30,10 @@ records=(
     --ptr-record=8.0.53.10.in-addr.arpa,xn--ba.test
 )
 # Only these names, from no file of the machine's, answered here and never sent
-# on; in the foreground, logging to its own file, as the sandbox's root.
+# on; in the foreground, logging to its own file, as whoever runs it.
 dnsmasq --keep-in-foreground --conf-file=/dev/null --no-hosts --addn-hosts="$dir/hosts" --no-resolv \
     --local=/dns.test/ --local=/53.10.in-addr.arpa/ --listen-address=127.0.0.1 --bind-interfaces \
-    --port=53 --user=root --group=root --pid-file= --log-facility="$dir/log" "${records[@]}" &
+    --port=53 --user= --group= --pid-file= --log-facility="$dir/log" "${records[@]}" &
 pid=$!
 for _ in $(seq 100); do
     ss -ltn 2>/dev/null | grep '127.0.0.1:53 ' >/dev/null && break

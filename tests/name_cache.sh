@@ -14,7 +14,7 @@ if [ "${1:-}" != --inside ]; then
 fi
 resolv=$(readlink -f /etc/resolv.conf) # the sandbox mounts over it
 mount -t tmpfs hostip-run /run
-mkdir -p /run/nscd "$(dirname "$resolv")" && touch "$resolv"
+mkdir -p /run/nscd "$(dirname "$resolv")" && { [ -e "$resolv" ] || touch "$resolv"; }
 exec python3 - "$here/sandbox.sh" <<'PY'
 import socket, struct, subprocess, sys, threading
 HOSTS = {4, 5, 6, 7, 13, 14}  # nscd's requests: host by name, v6, by address, v6, the map, getaddrinfo
