@@ -26,7 +26,7 @@ test | bench)
         dbus-bin=cmd:dbus-run-session dbus-daemon=- dbus-x11=- # a session bus; no system bus, no systemd
         python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston orca=cmd:orca
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
-        lintian=cmd:lintian devscripts=cmd:hardening-check
+        lintian=cmd:lintian devscripts=cmd:hardening-check qt6-gtk-platformtheme=- # GNOME's font, colours
     ) ;;&
 bench) needs+=(hyperfine=cmd:hyperfine) ;;
 '' | package | test) ;;

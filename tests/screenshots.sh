@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb, inside the resolver sandbox, and writes
-# screenshots into OUT: the window at 100 % and 200 %, and a coded message box.
-# Fails when a window does not come up or does not have its expected size.
+# screenshots into OUT: the window at 100 % and 200 %, a coded message box, and
+# the window with the desktop's font at 16 pt and with a dark theme, as GNOME
+# hands them to Qt (GTK's settings, read by Qt's GTK platform theme). Fails
+# when a window does not come up or does not have its expected size, shape or
+# brightness.
 #
 #   tests/screenshots.sh HOSTIP_BINARY OUT_DIR
 set -euo pipefail
@@ -53,3 +56,22 @@ shot() {
 shot window "HOST <-> IP {hostip}" 282x57 -- localhost
 shot window-200 "HOST <-> IP {hostip}" 564x114 QT_SCALE_FACTOR=2 -- localhost
 shot message 9001 - -- nowhere.test
+
+# gtk NAME SETTINGS...: GTK's settings.ini for the next shot, in a folder of its own.
+gtk() {
+    mkdir -p "$XDG_RUNTIME_DIR/$1/gtk-3.0"
+    printf '[Settings]\n' >"$XDG_RUNTIME_DIR/$1/gtk-3.0/settings.ini"
+    printf '%s\n' "${@:2}" >>"$XDG_RUNTIME_DIR/$1/gtk-3.0/settings.ini"
+}
+# property NAME FX: a figure of a shot, as ImageMagick's fx gives it
+property() { convert "$out/$1.png" -colorspace Gray -format "%[fx:$2]" info:; }
+gtk large 'gtk-font-name=DejaVu Sans 16'
+shot window-gtk-16pt "HOST <-> IP {hostip}" - XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/large" QT_QPA_PLATFORMTHEME=gtk3 -- localhost
+gtk dark 'gtk-font-name=DejaVu Sans 11' 'gtk-application-prefer-dark-theme=1'
+shot window-dark "HOST <-> IP {hostip}" - XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/dark" QT_QPA_PLATFORMTHEME=gtk3 -- localhost
+for name in window-gtk-16pt window-dark; do # larger than drawn, in the form's 282:57
+    [ "$(property $name 'w > 282 && abs(w / h - 282 / 57) < 0.1')" = 1 ] ||
+        { echo "screenshots: $name is not the form scaled up" >&2; exit 1; }
+done
+[ "$(property window 'mean > 0.6')$(property window-dark 'mean < 0.4')" = 11 ] ||
+    { echo "screenshots: the dark theme does not give a dark window" >&2; exit 1; }

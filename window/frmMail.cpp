@@ -143,10 +143,13 @@ frmMail::~frmMail() {
 void frmMail::layOut() {
     // The text: the desktop's font (its family, and the size Qt's platform
     // theme gives every application), at 11/12 of its size, as the form was
-    // drawn with 11 px text where Qt's own default is 12 px. Never smaller than
-    // drawn, so where no desktop sets a font, the form is exactly as drawn.
-    const double text = std::max(1.0, QFontInfo(QApplication::font()).pixelSize() / 12.0);
+    // drawn with 11 px text where Qt's own default is 9 pt (12 px at 96 dpi).
+    // Never smaller than drawn, so where no desktop sets a font, the form is
+    // exactly as drawn. In points: that is what the themes give, and pixels
+    // round differently on different platforms.
     QFont font = QApplication::font();
+    const double points = font.pointSizeF() > 0 ? font.pointSizeF() : QFontInfo(font).pointSizeF();
+    const double text = std::max(1.0, points / 9);
     font.setPixelSize(qRound(11 * text));
     setFont(font);
 
