@@ -168,20 +168,13 @@ inside() {
         else
             old=$now~
         fi
-        local ours
-        ours=" $(in_root dpkg-query -W -f='${Package} ${source:Package} ${Version}\n' |
-            awk -v v="$now" '$2 == "systemd" && $3 == v { printf "%s ", $1 }')"
-        awk -v v="$now" -v old="$old" -v ours="$ours" '
-            function swap(s, from, to,   i, out) {
-                while ((i = index(s, from)) > 0) { out = out substr(s, 1, i - 1) to; s = substr(s, i + length(from)) }
-                return out s
-            }
-            /^Package: / { mine = index(ours, " " $2 " ") > 0 }
-            mine && $0 == "Version: " v { $0 = "Version: " old }
-            { print swap($0, "= " v ")", "= " old ")") }' "$root/var/lib/dpkg/status" >"$work/status"
-        cat "$work/status" >"$root/var/lib/dpkg/status"
+        local ours esc=${now//./\\.}
+        ours=$(in_root dpkg-query -W -f='${Package} ${source:Package} ${Version}\n' |
+            awk -v v="$now" '$2 == "systemd" && $3 == v { printf "%s%s", sep, $1; sep = "\\|" }')
+        sed -i -e "/^Package: \($ours\)$/,/^$/s/^Version: $esc$/Version: $old/" -e "s/= $esc)/= $old)/g" \
+            "$root/var/lib/dpkg/status"
         in_root apt-get check -qq && in_root dpkg --audit
-        say "a user's machine: systemd as init, $(count) packages; updates pending for$ours($old, the archive has $now)"
+        say "a user's machine: systemd as init, $(count) packages; updates pending for ${ours//\\|/ } ($old, the archive has $now)"
     fi
 
     # Services enabled: systemd's links, and other inits' start links (in the

@@ -27,34 +27,25 @@ class RealDns : public ::testing::Test {
 // The server hands out several addresses in turn: the first of them is
 // whichever came first (the order kept is tested with the tests' own server).
 TEST_F(RealDns, ForwardTakesAnAddressTheServerGave) {
-    std::vector<std::u16string> many;
-    for (int i = 1; i <= 100; ++i) {
-        const std::string last = std::to_string(i);
-        many.push_back(u"10.54.0." + std::u16string(last.begin(), last.end()));
-    }
     struct Row {
         std::u16string name;
-        std::vector<std::u16string> addresses; // none: not found
+        std::vector<std::u16string> addresses; // any of them, or its start; "none": not found
     };
     const Row rows[] = {
         {u"multi.dns.test", {u"10.53.0.2", u"10.53.0.1"}},
         {u"alias.dns.test", {u"10.53.0.2", u"10.53.0.1"}}, // through two CNAMEs
-        {u"many.dns.test", many},                          // 100 records: truncated, then TCP
+        {u"many.dns.test", {u"10.54.0."}},                 // 100 records: truncated, then TCP
         {u"b\u00FCcher.dns.test", {u"10.53.0.4"}},         // asked in its IDNA form
-        {u"v6.dns.test", {}},                              // no IPv4 address
-        {u"nowhere.dns.test", {}},                         // NXDOMAIN
+        {u"v6.dns.test", {u"none"}},                       // no IPv4 address
+        {u"nowhere.dns.test", {u"none"}},                  // NXDOMAIN
     };
     std::vector<Message> expected;
     for (const Row& row : rows) {
-        const auto address = GetIPFromHost(row.name);
-        if (row.addresses.empty()) {
-            EXPECT_EQ(address, std::nullopt);
-            expected.push_back(CantResolve);
-        } else {
-            const auto& in = row.addresses;
-            EXPECT_NE(std::find(in.begin(), in.end(), address.value_or(u"none")), in.end())
-                << runtime::toUtf8Lossy(row.name);
-        }
+        const std::u16string address = GetIPFromHost(row.name).value_or(u"none");
+        EXPECT_TRUE(std::any_of(row.addresses.begin(), row.addresses.end(), [&](const auto& a) {
+            return address.starts_with(a);
+        })) << runtime::toUtf8Lossy(row.name + u": " + address);
+        if (row.addresses[0] == u"none") expected.push_back(CantResolve);
     }
     EXPECT_EQ(recorder.messages, expected);
 }

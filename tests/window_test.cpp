@@ -370,25 +370,31 @@ TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
     }
 }
 
-// The style's own room for a control's text, as the control asks its style.
+// A control's text (the longest address, in a field) and the room its style
+// leaves for it.
 struct OpenButton : QPushButton {
     using QPushButton::initStyleOption;
 };
 struct OpenField : QLineEdit {
     using QLineEdit::initStyleOption;
 };
-QRect room(QPushButton* button) {
-    QStyleOptionButton option;
-    (button->*&OpenButton::initStyleOption)(&option);
-    return button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-}
-QRect room(QLineEdit* field) {
-    QStyleOptionFrame option;
-    (field->*&OpenField::initStyleOption)(&option);
-    // Inside the style's frame a line edit keeps 2 pixels each side, 1 above and below.
-    return field->style()
-        ->subElementRect(QStyle::SE_LineEditContents, &option, field)
-        .adjusted(2, 1, -2, -1);
+std::pair<QString, QRect> textAndRoom(QWidget* widget) {
+    if (auto* button = qobject_cast<QPushButton*>(widget)) {
+        QStyleOptionButton option;
+        (button->*&OpenButton::initStyleOption)(&option);
+        return {button->text(),
+                button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button)};
+    }
+    if (auto* field = qobject_cast<QLineEdit*>(widget)) {
+        QStyleOptionFrame option;
+        (field->*&OpenField::initStyleOption)(&option);
+        // Inside the style's frame a line edit keeps 2 pixels each side, 1 above and below.
+        return {QStringLiteral("255.255.255.255"),
+                field->style()
+                    ->subElementRect(QStyle::SE_LineEditContents, &option, field)
+                    .adjusted(2, 1, -2, -1)};
+    }
+    return {qobject_cast<QLabel*>(widget)->text(), widget->rect()};
 }
 
 TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
@@ -416,35 +422,22 @@ TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
             EXPECT_EQ(child(form, "txtHost")->font().pixelSize(), 11);
             EXPECT_EQ(child<QFrame>(form, "Line1")->frameShape(), QFrame::VLine);
         }
-        for (const Row& row : rows) {
-            const QRect r = child(form, row.name)->geometry();
-            const QRect want(row.rect.topLeft() * s, row.rect.size() * s);
-            EXPECT_LE((r.topLeft() - want.topLeft()).manhattanLength(), 2) << row.name;
-            EXPECT_NEAR(r.height(), want.height(), 1) << row.name;
-            const int width = row.rect.width() > 1 ? want.width() : 1; // the line stays 1 px
-            EXPECT_NEAR(r.width(), width, 1) << row.name;
-        }
         // Text about the size of every other window's on the same desktop.
         const double plain = QFontMetricsF(QLineEdit().font()).height();
         EXPECT_NEAR(QFontMetricsF(child(form, "txtIP")->font()).height() / plain, 1, 0.15);
-        // Every caption and field text fits its control, as its style draws it.
-        for (const char* name : {"Label1", "Label2"}) {
-            auto* label = child<QLabel>(form, name);
-            const QFontMetrics fm(label->font());
-            EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << name;
-            EXPECT_LE(fm.height(), label->height()) << name;
+        for (const Row& row : rows) {
+            QWidget* widget = child(form, row.name);
+            const QRect r = widget->geometry(), want(row.rect.topLeft() * s, row.rect.size() * s);
+            EXPECT_LE((r.topLeft() - want.topLeft()).manhattanLength(), 2) << row.name;
+            EXPECT_NEAR(r.height(), want.height(), 1) << row.name;
+            EXPECT_NEAR(r.width(), row.rect.width() > 1 ? want.width() : 1, 1) << row.name;
+            if (row.rect.width() == 1) continue; // the line, one pixel wide
+            // Every caption and field text fits its control, as its style draws it.
+            const auto [text, room] = textAndRoom(widget);
+            const QFontMetrics fm(widget->font());
+            EXPECT_LE(fm.horizontalAdvance(text), room.width()) << row.name;
+            EXPECT_LE(fm.height(), room.height()) << row.name;
         }
-        for (const char* name : {"cmdGetIP", "cmdGetHost"}) {
-            auto* button = child<QPushButton>(form, name);
-            const QFontMetrics fm(button->font());
-            EXPECT_LE(fm.horizontalAdvance(button->text()), room(button).width()) << name;
-            EXPECT_LE(fm.height(), room(button).height()) << name;
-        }
-        auto* txtIP = child<QLineEdit>(form, "txtIP");
-        txtIP->setText(QStringLiteral("255.255.255.255"));
-        EXPECT_LE(QFontMetrics(txtIP->font()).horizontalAdvance(txtIP->text()),
-                  room(txtIP).width());
-        EXPECT_LE(QFontMetrics(txtIP->font()).height(), room(txtIP).height());
         QApplication::setFont(desktop);
     }
 }
