@@ -272,8 +272,8 @@ wait "$inner" || status=$? # a signal's trap runs at once, not after unshare
 inner=
 tail -n +$((before + 1)) "$log" | grep -E '^debian |tests passed|tests failed|^== ' || true
 if [ "$status" != 0 ]; then
-    echo "debian $suite: FAILED (status $status) after $((SECONDS - started)) s; the log's last lines:"
+    echo "debian $name: FAILED (status $status) after $((SECONDS - started)) s; the log's last lines:"
     tail -n 40 "$log"
     exit 1
 fi
-echo "debian $suite: passed in $((SECONDS - started)) s"
+echo "debian $name: passed in $((SECONDS - started)) s"
