@@ -409,11 +409,17 @@ TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
         {"txtIP", {152, 16, 129, 19}},  {"cmdGetHost", {152, 40, 129, 17}},
         {"Line1", {141, 8, 1, 40}},
     };
-    // No desktop font (Qt's own default), then desktop fonts of 8 to 24 pt.
+    // No desktop font (Qt's own default), then desktop fonts of 8 to 24 pt, set
+    // while the window is there, as a desktop's settings change them.
+    frmMail form(u"localhost");
+    const auto setDesktopFont = [&](const QFont& font) {
+        QApplication::setFont(font);
+        QEvent changed(QEvent::ApplicationFontChange); // as a running application's widgets get
+        QApplication::sendEvent(&form, &changed);
+    };
     for (const int points : {0, 8, 11, 14, 16, 20, 24}) {
         SCOPED_TRACE(std::to_string(points) + " pt");
-        if (points) QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), points));
-        frmMail form(u"localhost");
+        if (points) setDesktopFont(QFont(QStringLiteral("DejaVu Sans"), points));
         const double s = form.width() / 282.0;
         EXPECT_EQ(form.minimumSize(), form.maximumSize()) << "fixed size";
         EXPECT_NEAR(form.height(), 57 * s, 1) << "the form's proportions";
@@ -438,8 +444,9 @@ TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
             EXPECT_LE(fm.horizontalAdvance(text), room.width()) << row.name;
             EXPECT_LE(fm.height(), room.height()) << row.name;
         }
-        QApplication::setFont(desktop);
     }
+    setDesktopFont(desktop);
+    EXPECT_EQ(form.size(), QSize(282, 57));
 }
 
 TEST_F(Window, KeyboardAloneReachesEverythingInOrder) {

@@ -214,6 +214,12 @@ void frmMail::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+bool frmMail::event(QEvent* event) {
+    // The desktop's font changed while hostip runs: the form follows it.
+    if (event->type() == QEvent::ApplicationFontChange) layOut();
+    return QWidget::event(event);
+}
+
 void frmMail::changeEvent(QEvent* event) {
     // Some client-side decorations (Qt's own on Wayland) offer maximise
     // whatever the window says: the fixed-size window stays as it is.
