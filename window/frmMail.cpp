@@ -38,33 +38,31 @@ QRect scaled(const QRect& twips, double scale) {
                  px(twips.height(), scale));
 }
 
-// Whether a text fits its control, inside the frame and margins the control's
-// style draws at the control's present size and font.
-bool fits(const QLabel* label) {
-    const QFontMetrics fm(label->font());
-    return fm.horizontalAdvance(label->text()) <= label->width() && fm.height() <= label->height();
-}
-bool fits(const QPushButton* button) {
-    QStyleOptionButton option;
-    option.initFrom(button);
-    option.text = button->text();
-    const QRect room =
-        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
-    const QFontMetrics fm(button->font());
-    return fm.horizontalAdvance(button->text()) <= room.width() && fm.height() <= room.height();
-}
-bool fits(const QLineEdit* field) {
-    QStyleOptionFrame option;
-    option.initFrom(field);
-    option.lineWidth = field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
-    option.features = QStyleOptionFrame::None;
-    // Inside the style's frame, a line edit keeps 2 pixels each side and 1 above and below.
-    const QRect room = field->style()
-                           ->subElementRect(QStyle::SE_LineEditContents, &option, field)
-                           .adjusted(2, 1, -2, -1);
-    const QFontMetrics fm(field->font());
-    return fm.horizontalAdvance(QStringLiteral("255.255.255.255")) <= room.width() &&
-           fm.height() <= room.height();
+// Whether a control's text (for a field, the longest address) fits the room
+// the control's style leaves for it at the control's present size and font.
+bool fits(const QWidget* widget) {
+    QString text;
+    QRect room = widget->rect();
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        text = label->text();
+    } else if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = text = button->text();
+        room = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    } else if (const auto* field = qobject_cast<const QLineEdit*>(widget)) {
+        QStyleOptionFrame option;
+        option.initFrom(field);
+        option.lineWidth =
+            field->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, field);
+        text = QStringLiteral("255.255.255.255");
+        // Inside the style's frame, a line edit keeps 2 pixels each side and 1 above and below.
+        room = field->style()
+                   ->subElementRect(QStyle::SE_LineEditContents, &option, field)
+                   .adjusted(2, 1, -2, -1);
+    }
+    const QFontMetrics fm(widget->font());
+    return fm.horizontalAdvance(text) <= room.width() && fm.height() <= room.height();
 }
 
 QString qt(const std::u16string& text) {
@@ -165,9 +163,9 @@ void frmMail::layOut() {
     for (int step = 0;; ++step, scale *= 1.02) {
         for (const auto& [widget, twips] : grid)
             widget->setGeometry(scaled(twips, scale));
-        if (step == 50 || // at 2.7 times the text's, a font too odd to measure gives up
-            (fits(Label1) && fits(Label2) && fits(cmdGetIP) && fits(cmdGetHost) && fits(txtHost) &&
-             fits(txtIP)))
+        // At 2.7 times the text's, a font too odd to measure gives up.
+        if (step == 50 || std::all_of(std::begin(grid), std::end(grid),
+                                      [](const auto& control) { return fits(control.first); }))
             break;
     }
     // The separator from (2115, 120) to (2115, 720); a fixed size, and no
