@@ -37,6 +37,13 @@ struct Job {
     QEventLoop* waiting = nullptr;         // likewise: the loop to wake, if any
 };
 
+// Worker thread: ends the waiting loop with a queued call. Qt hands the event
+// it posts to the GUI thread under a lock of its own, which ThreadSanitizer
+// does not see in a Qt not built for it: tests/tsan.supp names this function.
+void wakeWaitingLoop(QEventLoop* loop) {
+    QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection);
+}
+
 // What the GUI thread and the worker share, guarded by `mutex`: made with the
 // first lookup and never freed, as the worker may still run at exit.
 struct Shared {
@@ -57,8 +64,8 @@ struct Shared {
             lock.lock();
             job->answer = std::move(answer);
             answered.notify_one();
-            if (job->waiting) // cleared, under this lock, before the loop goes
-                QMetaObject::invokeMethod(job->waiting, &QEventLoop::quit, Qt::QueuedConnection);
+            if (job->waiting)
+                wakeWaitingLoop(job->waiting); // cleared, under this lock, before the loop goes
         }
     }
     std::mutex mutex;
