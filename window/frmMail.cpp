@@ -175,7 +175,7 @@ void frmMail::layOut() {
 }
 
 void frmMail::Form_Load(const std::u16string& commandLine) {
-    const window::MessageParent boxesOverThis(this);
+    const window::MessageParent boxesOverThis(this); // the socket library's start-up too
     mdlSock::StartWinsock();
     const startup::Plan plan = startup::plan(commandLine);
     switch (plan.path) {
@@ -244,6 +244,7 @@ void frmMail::runLookup(const std::function<void()>& lookup) {
     {
         const window::InputHold hold;
         const BusyCursor busy;
+        const window::MessageParent boxesOverThis(this);
         lookup();
     }
     busy_ = false;
@@ -252,7 +253,6 @@ void frmMail::runLookup(const std::function<void()>& lookup) {
 void frmMail::cmdGetIP_Click() {
     // One lookup at a time, and none once the window is unloaded.
     if (busy_ || unloaded_) return;
-    const window::MessageParent boxesOverThis(this);
     // Show the field empty while the lookup blocks.
     txtIP->clear();
     txtIP->repaint();
@@ -265,7 +265,6 @@ void frmMail::cmdGetIP_Click() {
 
 void frmMail::cmdGetHost_Click() {
     if (busy_ || unloaded_) return;
-    const window::MessageParent boxesOverThis(this);
     txtHost->clear();
     txtHost->repaint();
     std::u16string host;
