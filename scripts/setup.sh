@@ -5,7 +5,9 @@
 # and the PACKAGEs (a cross preset's).
 # With apt-get it installs what is missing (sudo when not root), by apt's rules:
 # it may upgrade what the new packages need, never removes a package (it stops
-# and names them), and starts and disables nothing.
+# and names them), and starts and disables nothing. A package installed and held
+# counts as installed; apt's lock, held by a background update say, is waited
+# for; a user without sudo is told what to run as root, and it stops there.
 # Without it, it installs nothing: it looks for each piece (PACKAGE=HOW:
 # cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE 2.0, or -)
 # and names each missing one with its Debian package.
@@ -51,12 +53,25 @@ if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
     printf '    %s\n' "${absent[@]}" "(install them with your system's packages, then run this again)" >&2 && exit 1
 fi
 
-installed() { [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) == ii* ]]; }
+# Installed, whether or not its owner holds it at its version (status "hi").
+installed() { [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) == ?i* ]]; }
 missing=()
 for need in "${needs[@]}"; do installed "${need%%=*}" || missing+=("${need%%=*}"); done
 [ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#sudo[@]} -gt 0 ] && ! { command -v sudo >/dev/null && sudo -v; }; then
+    echo "setup: missing: ${missing[*]}" >&2
+    echo "setup: this user cannot install them (no sudo); as root, run this, then this command again:" >&2
+    echo "    apt-get install --no-install-recommends ${missing[*]}" >&2 && exit 1
+fi
 
-"${sudo[@]}" apt-get -qq update
+# apt's lock may be held by another package manager, such as an update running
+# in the background: it is waited for (apt-get install waits by itself).
+said=
+until out=$("${sudo[@]}" apt-get -qq update 2>&1); do
+    grep 'Could not get lock' <<<"$out" >/dev/null || { echo "$out" >&2 && exit 1; }
+    out=${out#*held by } && [ -n "$said" ] || echo "setup: waiting for apt's lock, held by ${out%%$'\n'*}" >&2
+    said=1 && sleep 5
+done
 simulate() { apt-get -s install --no-install-recommends "$@" 2>/dev/null; }
 plan=$(simulate "${missing[@]}") || true
 # Where systemd is not installed at all (a container, a minimal root), what
@@ -69,12 +84,20 @@ fi
 removed=$(awk '/^Remv / { printf " %s", $2 }' <<<"$plan")
 [ -z "$removed" ] || { echo "setup: installing ${missing[*]} would remove$removed; stopping." >&2 && exit 1; }
 echo "setup: installing ${missing[*]}" >&2
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends --no-remove install "${missing[@]}"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends --no-remove \
+    -o DPkg::Lock::Timeout=3600 install "${missing[@]}"
 # What a new package may start on its own (a unit it can enable, an init script
-# for the multi-user runlevels) is named, and left to the machine's owner as
-# its package set it.
+# for the multi-user runlevels) and what it adds to a desktop (a session on the
+# login screen, an entry a desktop session starts) is named, and left to the
+# machine's owner as its package set it.
 for new in $(awk '/^Inst [^ ]+ \(/ { print $2 }' <<<"$plan"); do
-    units=$(dpkg-query -L "$new" | grep -E '^(/usr)?/lib/systemd/system/[^/]+\.(service|socket|timer)$|^/etc/init\.d/.' |
-        xargs -r grep -lE '^\[Install\]|^# Default-Start:.*2' | xargs -r -n 1 basename | xargs) || true
+    files=$(dpkg-query -L "$new")
+    names() { grep -E "$1" <<<"$files" | xargs -r "${@:2}" | xargs -r -n 1 basename | xargs; }
+    units=$(names '^(/usr)?/lib/systemd/system/[^/]+\.(service|socket|timer)$|^/etc/init\.d/.' \
+        grep -lE '^\[Install\]|^# Default-Start:.*2') || true
+    sessions=$(names '^/usr/share/(xsessions|wayland-sessions)/[^/]+\.desktop$' echo) || true
+    autostart=$(names '^/etc/xdg/autostart/[^/]+\.desktop$' echo) || true
     [ -z "$units" ] || echo "setup: $new brings what may start on its own, left as its package set it: $units" >&2
+    [ -z "$sessions" ] || echo "setup: $new adds a session to the login screen, left as its package set it: $sessions" >&2
+    [ -z "$autostart" ] || echo "setup: $new adds what desktop sessions start, left as its package set it: $autostart" >&2
 done

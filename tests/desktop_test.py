@@ -7,11 +7,15 @@ with silence, so a name that is not in the hosts file stalls for as long as
 the resolver keeps trying (resolv.conf: timeout 5 s, 2 attempts, as glibc's
 defaults). It checks and prints:
 
+  * the start-up lookup's message (hostip nowhere.test): before the window,
+    centred on the screen; then each message box wide enough for its code and
+    the title bar's buttons, of a fixed size and with no maximise;
   * the accessibility tree: every object named, the window a frame named by
     its title, the separator out of the tree;
   * during a stall: the CPU it uses when left alone, the window's answer to
     _NET_WM_PING, its repaint after being uncovered, an AT-SPI read of the
-    address field; then "9001", and what was typed and clicked meanwhile dropped;
+    address field; then "9001", over the window, and what was typed and clicked
+    meanwhile dropped;
   * closing the window during a stall: how soon it is gone, and the process;
   * what Orca, the screen reader, says through the steps a blind user takes.
 """
@@ -36,6 +40,12 @@ from Xlib.protocol import event  # noqa: E402
 TITLE = "HOST <-> IP {hostip}"
 STALLED_NAME = "stall.dns.test"
 LIMITS = {"ping": 0.25, "repaint": 0.5, "atspi": 0.5, "close": 0.5, "exit": 1.0, "idle": 0.05}
+# What starts (a window, Orca) is waited for while its process lives: a busy
+# machine may take minutes. Only what a user feels is bounded tightly (LIMITS).
+START = 300.0
+# A message box: its code whole in the title bar beside the window manager's
+# buttons, and within this many pixels of where it belongs.
+BOX_WIDTH, BOX_PLACE = 180, 40
 
 failures = []
 
@@ -56,11 +66,12 @@ def silent_dns_server():
     def serve():
         while True:
             query, peer = sock.recvfrom(512)
-            asked.append(query)
             end = 12
             while query[end]:
                 end += query[end] + 1
-            if not query[12:end].startswith(b"\x05stall"):  # NXDOMAIN, the question alone
+            if query[12:end].startswith(b"\x05stall"):
+                asked.append(query)  # the questions about the stalled name, returned
+            else:  # NXDOMAIN, the question alone
                 sock.sendto(query[:2] + b"\x81\x83\0\x01" + bytes(6) + query[12:end + 5], peer)
 
     threading.Thread(target=serve, daemon=True).start()
@@ -75,10 +86,11 @@ class Screen:
         # Qt answers a ping to the root window with this mask (and the WM's).
         self.root.change_attributes(event_mask=X.StructureNotifyMask)
 
-    def find(self, title, timeout=10.0):
-        """The client window whose WM_NAME is `title`, once it is mapped."""
+    def find(self, title, alive=None, timeout=START):
+        """The client window whose WM_NAME is `title`, once it is mapped; waited
+        for while the process `alive` (if given) lives."""
         end = time.monotonic() + timeout
-        while time.monotonic() < end:
+        while time.monotonic() < end and (alive is None or alive.poll() is None):
             w = self._search(self.root, title)
             if w is not None and w.get_attributes().map_state == X.IsViewable:
                 return w
@@ -190,15 +202,35 @@ class Screen:
         return None
 
 
+def check_box(screen, box, over, what):
+    """A message box: centred on `over` (x, y, width, height, or width and
+    height from 0, 0), wide enough for its code and the title bar's buttons,
+    of a fixed size and offering no maximise."""
+    x, y, width, height = screen.rect(box)
+    ox, oy, ow, oh = over if len(over) == 4 else (0, 0, *over)
+    off = max(abs(x + width / 2 - ox - ow / 2), abs(y + height / 2 - oy - oh / 2))
+    print("figure: the message box is %dx%d at %d,%d, its centre %d px from that of %s"
+          % (width, height, x, y, off, what))
+    check(off <= BOX_PLACE, "the message box is centred on %s" % what)
+    check(width >= BOX_WIDTH, "the message box is at least %d px wide" % BOX_WIDTH)
+    hints = box.get_wm_normal_hints()
+    allowed = box.get_full_property(screen.atom("_NET_WM_ALLOWED_ACTIONS"), Xatom.ATOM)
+    names = {screen.d.get_atom_name(a) for a in (allowed.value if allowed else [])}
+    check((hints.min_width, hints.min_height) == (hints.max_width, hints.max_height) == (width, height)
+          and not any("MAXIMIZE" in n for n in names), "the message box has a fixed size, no maximise")
+
+
 def differing(a, b):
     """How many 32-bit pixels differ between two images of the same size."""
     a, b = bytes(a), bytes(b)
     return sum(1 for i in range(0, len(a), 4) if a[i:i + 3] != b[i:i + 3])
 
 
-def accessible_app(name, timeout=10.0):
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
+def accessible_app(name, alive):
+    """The application `name` on the accessibility bus, waited for while the
+    process `alive` lives."""
+    end = time.monotonic() + START
+    while time.monotonic() < end and alive.poll() is None:
         desktop = Atspi.get_desktop(0)
         for i in range(desktop.get_child_count()):
             app = desktop.get_child_at_index(i)
@@ -291,13 +323,13 @@ def screen_reader_walk(hostip, screen, env):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     app = None
     try:
-        check(accessible_app("orca", timeout=60) is not None, "Orca is on the accessibility bus")
+        check(accessible_app("orca", orca) is not None, "Orca is on the accessibility bus")
         began = []
         for _, keys, _ in ORCA_STEPS:
             began.append(datetime.datetime.now().time())  # as Orca stamps its log
             if app is None:  # the first step: hostip comes up
                 app = subprocess.Popen([hostip], env=env)
-                check(screen.find(TITLE) is not None, "hostip came up beside Orca")
+                check(screen.find(TITLE, app) is not None, "hostip came up beside Orca")
             for k in keys:
                 screen.type(k) if isinstance(k, str) else screen.key(*k)
             time.sleep(3)
@@ -344,10 +376,17 @@ def main():
     wm = subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-    app_proc = subprocess.Popen([hostip, "localhost"], env=env)
+    app_proc = subprocess.Popen([hostip, "nowhere.test"], env=env)
     screen = Screen()
     try:
-        w = screen.find(TITLE)
+        # The start-up lookup's message comes before the window, in the middle
+        # of the screen, where the window is not yet.
+        box = screen.find("9001", app_proc)
+        check(box is not None, "the start-up lookup's \"9001\" comes first")
+        if box is not None:
+            check_box(screen, box, screen.rect(screen.root)[2:], "the screen")
+            screen.key("Return")
+        w = screen.find(TITLE, app_proc)
         check(w is not None, "the window came up")
         if w is None:
             return
@@ -362,7 +401,7 @@ def main():
         check("_NET_WM_ACTION_CLOSE" in names and not any("MAXIMIZE" in n for n in names),
               "openbox offers close and no maximise (%s)" % " ".join(sorted(names)))
 
-        app = accessible_app("hostip")
+        app = accessible_app("hostip", app_proc)
         check(app is not None, "hostip is on the accessibility bus")
         frame = check_accessibility_tree(app) if app else None
         ip_field = field(frame, "IP:") if frame else None
@@ -417,11 +456,12 @@ def main():
                   "the emptied address field reads empty within %.2f s" % LIMITS["atspi"])
         else:
             check(False, "the address field was read through AT-SPI")
-        box = screen.find("9001", timeout=15.0)
+        box = screen.find("9001", app_proc)
         print("figure: the lookup ended after %.1f s" % (time.monotonic() - began))
         check(box is not None, "the stall ends with the \"9001\" message")
         if box is None:
             return
+        check_box(screen, box, screen.rect(w), "hostip's window")
         transient = box.get_full_property(screen.atom("WM_TRANSIENT_FOR"), Xatom.WINDOW)
         check(transient is not None and list(transient.value) == [w.id],
               "the message is transient for hostip's window, though another application had the"

@@ -10,7 +10,7 @@ if [ "${1:-}" != --inside ]; then
     unshare "${flags[@]}" true 2>/dev/null || { echo "name_cache: unshare refused; skipping" >&2; exit 77; }
     exec unshare "${flags[@]}" "$0" --inside
 fi
-resolv=$(readlink -f /etc/resolv.conf) # the sandbox mounts over it
+resolv=$(readlink -m /etc/resolv.conf) # the sandbox mounts over it
 mount -t tmpfs hostip-run /run
 mkdir -p /run/nscd "$(dirname "$resolv")" && { [ -e "$resolv" ] || touch "$resolv"; }
 exec python3 - "$(dirname "$0")/sandbox.sh" <<'PY'

@@ -63,11 +63,11 @@ if [ -n "$deb" ]; then
     dpkg -x "$deb" "$work/root"
     check "the package's copyright file says MIT" grep -qx 'License: MIT' "$work/root/usr/share/doc/hostip/copyright"
     bin=$work/root/usr/bin/hostip
-    check "--version from the package" bash -c "[ \"\$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --version)\" = 'hostip $version' ]"
+    check "--version from the package" bash -c "[ \"\$('$bin' --version)\" = 'hostip $version' ]"
     for help in --help -h; do
-        check "$help from the package" bash -c "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' $help | grep -q '^Usage: hostip'"
+        check "$help from the package" bash -c "'$bin' $help | grep -q '^Usage: hostip'"
     done
-    check "other command lines still want a window" bash -c "! env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM '$bin' --helpx 2>/dev/null"
+    check "other command lines still want a window" bash -c "! '$bin' --helpx 2>/dev/null"
     # Hardened as Debian's own packages: the five checks every toolchain marks
     # (stack clash and control-flow protection read "unknown" or "no" for
     # Debian's own builds too: its start files lack the marking).

@@ -40,12 +40,34 @@ if [ "${1:-}" = --resolver-options ]; then
 fi
 
 etc=$(mktemp -d)
-trap 'rm -rf "$etc"' EXIT
+trap 'mountpoint -q "$etc/held" || rm -rf "$etc"' EXIT
 printf 'hosts: %s\n' "$sources" >"$etc/nsswitch.conf"
 printf 'nameserver 127.0.0.1\noptions %s\n' "$options" >"$etc/resolv.conf"
 mount --bind "$here/hosts" /etc/hosts
 mount --bind "$etc/nsswitch.conf" /etc/nsswitch.conf
-mount --bind "$etc/resolv.conf" "$(readlink -f /etc/resolv.conf)"
+# resolv.conf is often a link into a resolver's own folder under /run, which
+# is not there while that resolver is stopped (systemd-resolved, say). Then the
+# nearest folder that is there gets a tmpfs of this namespace's, with what it
+# held bound back into it and the missing path made.
+resolv=$(readlink -m /etc/resolv.conf)
+if [ ! -e "$resolv" ]; then
+    there=$(dirname "$resolv")
+    while [ ! -d "$there" ]; do there=$(dirname "$there"); done
+    mkdir "$etc/held"
+    mount --rbind "$there" "$etc/held"
+    mount -t tmpfs -o mode=755 hostip-resolv "$there"
+    for entry in "$etc"/held/* "$etc"/held/.[!.]*; do
+        [ -e "$entry" ] || [ -L "$entry" ] || continue
+        name=$there/${entry##*/}
+        if [ -L "$entry" ]; then cp -P "$entry" "$name"; continue; fi
+        if [ -d "$entry" ]; then mkdir "$name"; else touch "$name"; fi
+        mount --rbind "$entry" "$name"
+    done
+    umount -l "$etc/held" # before anything could delete through it
+    mkdir -p "$(dirname "$resolv")"
+    touch "$resolv"
+fi
+mount --bind "$etc/resolv.conf" "$resolv"
 hostname hostip-test
 if command -v ip >/dev/null; then ip link set lo up; fi
 

@@ -11,18 +11,12 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 if [ "${1:-}" != --inside ]; then
-    for tool in xvfb-run xwininfo import convert; do
-        command -v "$tool" >/dev/null || { echo "screenshots: $tool is missing; skipping" >&2; exit 77; }
-    done
     exec "$here/sandbox.sh" xvfb-run -a -s "-screen 0 800x400x24 -noreset" "$0" --inside "$@"
 fi
 shift
 hostip=$1
 out=$2
 mkdir -p "$out"
-XDG_RUNTIME_DIR=$(mktemp -d)
-export XDG_RUNTIME_DIR
-trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
 
 # shot NAME TITLE EXPECTED_SIZE|- [ENV=VALUE...] -- ARGS...
 shot() {
@@ -33,8 +27,9 @@ shot() {
     shift
     env "${envs[@]}" "$hostip" "$@" &
     local pid=$! up=
-    for _ in $(seq 100); do
+    for _ in $(seq 6000); do # while it lives: a busy machine may take its time, up to 5 minutes
         if xwininfo -root -tree | grep -F "\"$title\"" >/dev/null; then up=1; break; fi
+        kill -0 "$pid" 2>/dev/null || break
         sleep 0.05
     done
     sleep 0.3 # let it paint
@@ -59,16 +54,16 @@ shot message 9001 - -- nowhere.test
 
 # gtk NAME SETTINGS...: GTK's settings.ini for the next shot, in a folder of its own.
 gtk() {
-    mkdir -p "$XDG_RUNTIME_DIR/$1/gtk-3.0"
-    printf '[Settings]\n' >"$XDG_RUNTIME_DIR/$1/gtk-3.0/settings.ini"
-    printf '%s\n' "${@:2}" >>"$XDG_RUNTIME_DIR/$1/gtk-3.0/settings.ini"
+    mkdir -p "$HOME/$1/gtk-3.0"
+    printf '[Settings]\n' >"$HOME/$1/gtk-3.0/settings.ini"
+    printf '%s\n' "${@:2}" >>"$HOME/$1/gtk-3.0/settings.ini"
 }
 # property NAME FX: a figure of a shot, as ImageMagick's fx gives it
 property() { convert "$out/$1.png" -colorspace Gray -format "%[fx:$2]" info:; }
 gtk large 'gtk-font-name=DejaVu Sans 16'
-shot window-gtk-16pt "HOST <-> IP {hostip}" - XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/large" QT_QPA_PLATFORMTHEME=gtk3 -- localhost
+shot window-gtk-16pt "HOST <-> IP {hostip}" - XDG_CONFIG_HOME="$HOME/large" QT_QPA_PLATFORMTHEME=gtk3 -- localhost
 gtk dark 'gtk-font-name=DejaVu Sans 11' 'gtk-application-prefer-dark-theme=1'
-shot window-dark "HOST <-> IP {hostip}" - XDG_CONFIG_HOME="$XDG_RUNTIME_DIR/dark" QT_QPA_PLATFORMTHEME=gtk3 -- localhost
+shot window-dark "HOST <-> IP {hostip}" - XDG_CONFIG_HOME="$HOME/dark" QT_QPA_PLATFORMTHEME=gtk3 -- localhost
 for name in window-gtk-16pt window-dark; do # larger than drawn, in the form's 282:57
     [ "$(property $name 'w > 282 && abs(w / h - 282 / 57) < 0.1')" = 1 ] ||
         { echo "screenshots: $name is not the form scaled up" >&2; exit 1; }

@@ -494,8 +494,23 @@ TEST_F(Window, FixedSizeWindowRefusesToBeMaximised) {
     EXPECT_EQ(form.size(), QSize(282, 57));
 
     // Asked of the shown window as Qt's own title bar asks it; tests/displays.sh
-    // runs this on Wayland too, where the compositor answers with a size.
+    // runs this on Wayland too, where the compositor answers with a size. First
+    // of a message box, which must also be wide enough for its code.
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QSize box;
+    QTimer::singleShot(0, [&] {
+        QWidget* shown = QApplication::activeModalWidget();
+        ASSERT_TRUE(shown && QTest::qWaitForWindowExposed(shown));
+        const QSize before = shown->size();
+        shown->windowHandle()->setWindowStates(Qt::WindowMaximized);
+        QTest::qWait(500);
+        if (!(shown->windowHandle()->windowStates() & Qt::WindowMaximized) &&
+            shown->size() == before)
+            box = before;
+        shown->close();
+    });
+    window::showMessageBox(u"Can't resolve hst", u"9001");
+    EXPECT_GE(box.width(), 180) << "refused maximise, and at least 180 px wide";
     form.windowHandle()->setWindowStates(Qt::WindowMaximized);
     QTest::qWait(500);
     EXPECT_FALSE(form.windowHandle()->windowStates() & Qt::WindowMaximized);

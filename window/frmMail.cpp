@@ -2,6 +2,7 @@
 
 #include "lookup/mdlSock.h"
 #include "lookup/wsock32.h"
+#include "window/fixedsize.h"
 #include "window/inputhold.h"
 #include "window/messagebox.h"
 #include "window/startup.h"
@@ -18,7 +19,6 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QStyleOption>
-#include <QWindow>
 
 #include <algorithm>
 #include <limits>
@@ -219,21 +219,7 @@ bool frmMail::event(QEvent* event) {
 }
 
 void frmMail::changeEvent(QEvent* event) {
-    // Some client-side decorations (Qt's own on Wayland) offer maximise
-    // whatever the window says: the fixed-size window stays as it is.
-    if (event->type() == QEvent::WindowStateChange && (windowState() & Qt::WindowMaximized)) {
-        setWindowState(windowState() & ~Qt::WindowMaximized);
-        // On Wayland the compositor maximises first and tells the window after,
-        // and Qt only asks it to take that back once the window has taken its
-        // word (from Qt 6.7 on, also its size): ask again once that is done.
-        if (QWindow* window = windowHandle())
-            QMetaObject::invokeMethod(
-                window,
-                [window] {
-                    window->setWindowStates(window->windowStates() & ~Qt::WindowMaximized);
-                },
-                Qt::QueuedConnection);
-    }
+    window::refuseMaximise(this, event);
     QWidget::changeEvent(event);
 }
 

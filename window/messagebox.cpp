@@ -1,16 +1,55 @@
 #include "window/messagebox.h"
 
+#include "window/fixedsize.h"
 #include "window/inputhold.h"
 
 #include <QApplication>
+#include <QFontInfo>
+#include <QGridLayout>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSpacerItem>
+
+#include <algorithm>
 
 namespace window {
 
 namespace {
 QPointer<QWidget> parent; // of the command running, if any; GUI thread only
+
+// The title bar's room for a box's title, the code that tells one message from
+// another: the title in bold (as title bars draw it) and, on each side of it,
+// as title bars centre it, the window manager's buttons. Qt's own title bar on
+// Wayland takes 72 px for its three; 80 a side leaves a margin, and grows with
+// the box's text, as title bars do with the desktop's.
+int titleRoom(const QMessageBox& box) {
+    QFont bold = box.font();
+    bold.setBold(true);
+    const double text = std::max(1.0, QFontInfo(box.font()).pixelSize() / 11.0);
+    return QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + qRound(2 * 80 * text);
+}
+
+// A box with no window under it, centred on the screen. Qt would centre it as
+// well, but knowing no window's frame yet, it guesses a 40 px title bar and
+// puts the box that much higher; centred here once its size is known, just
+// before it is mapped.
+class CodedBox : public QMessageBox {
+  public:
+    using QMessageBox::QMessageBox;
+
+  protected:
+    void changeEvent(QEvent* event) override {
+        refuseMaximise(this, event);
+        QMessageBox::changeEvent(event);
+    }
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event); // sizes the box, then places it
+        if (!parentWidget() && screen())
+            move(screen()->availableGeometry().center() - rect().center());
+    }
+};
 } // namespace
 
 MessageParent::MessageParent(QWidget* window) : outer_(parent) {
@@ -26,12 +65,27 @@ void showMessageBox(const std::u16string& text, const std::u16string& title) {
     if (InputHold::givenUp()) return;
     // Input given while the lookup waited was given blind: it goes, unseen.
     InputHold::dropForMessage();
-    QWidget* over = parent ? parent.data() : QApplication::activeWindow();
-    QMessageBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
-                    QString::fromStdU16String(text), QMessageBox::Ok, over);
-    if (over) box.setFont(over->font());
+    QWidget* window = parent ? parent.data() : QApplication::activeWindow();
+    // Over its window once that is on screen. Before (the start-up lookup's), a
+    // box centred on a window that was never placed would open in the screen's
+    // corner: it has no parent, on the screen the window will open on.
+    QWidget* over = window && window->isVisible() ? window : nullptr;
+    // A fixed size (QMessageBox's own) and a title bar with no maximise.
+    CodedBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
+                 QString::fromStdU16String(text), QMessageBox::Ok, over,
+                 Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                     Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    if (window) box.setFont(window->font());
+    if (window && !over) box.setScreen(window->screen());
     box.setObjectName(QStringLiteral("codedMessage"));
     box.button(QMessageBox::Ok)->setIcon(QIcon());
+    // Never narrower than its title needs: a row as wide as that under the
+    // rest, which QMessageBox takes into the fixed size it sets as it shows.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const QMargins margins = grid->contentsMargins();
+        grid->addItem(new QSpacerItem(titleRoom(box) - margins.left() - margins.right(), 0),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     // A message raised inside a lookup would otherwise inherit its wait cursor.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();

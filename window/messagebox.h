@@ -8,8 +8,10 @@
 
 namespace window {
 
-// A modal QMessageBox: no icon, one OK button, `title` as its title; over the
-// window whose command raises it (MessageParent), in that window's font.
+// A modal QMessageBox: no icon, one OK button, `title` as its title, wide
+// enough for the title bar to show it whole; in the font of the window whose
+// command raises it (MessageParent), over that window once it is shown, and
+// centred on the screen before (the start-up lookup's).
 void showMessageBox(const std::u16string& text, const std::u16string& title);
 
 // While it lives, message boxes come up over `window`, the window whose
