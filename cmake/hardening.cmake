@@ -2,30 +2,26 @@
 #
 # CMake takes CXXFLAGS and LDFLAGS from the environment at the first configure;
 # CPPFLAGS (where dpkg-buildflags puts _FORTIFY_SOURCE) it does not, so it is
-# taken here, the same way, leaving out what CXXFLAGS holds already (debhelper
-# passes CPPFLAGS inside CXXFLAGS).
+# taken here and put on every compile line as written, as make would put it.
 set(HOSTIP_CPPFLAGS "$ENV{CPPFLAGS}" CACHE STRING "Preprocessor flags (CPPFLAGS at the first configure)")
-separate_arguments(packager_cpp NATIVE_COMMAND "${HOSTIP_CPPFLAGS}")
-separate_arguments(packager_cxx NATIVE_COMMAND "${CMAKE_CXX_FLAGS}")
-foreach(flag IN LISTS packager_cpp)
-    if(NOT flag IN_LIST packager_cxx)
-        add_compile_options("${flag}")
-    endif()
-endforeach()
+string(STRIP "${CMAKE_CXX_FLAGS} ${HOSTIP_CPPFLAGS}" CMAKE_CXX_FLAGS)
 
-# Hardening for optimised builds: what dpkg-buildflags gives with
-# hardening=+all, added only where the compiler takes it, so the build works on
-# every processor. A packager's own flags (CXXFLAGS or CPPFLAGS at the first
-# configure) are the build's as they stand, with no hardening added: what they
-# turned off (hardening=-fortify, say) stays off.
+# A packager's flags make their own choice of hardening: dpkg-buildflags' (and
+# other distributions') always name some of it, and where a Debian package turns
+# all of it off, DEB_BUILD_MAINT_OPTIONS says so. Those are the build's as they
+# stand, so what they turned off (hardening=-fortify, say) stays off. Flags that
+# say nothing of hardening (CXXFLAGS=-march=... in a user's shell) get ours
+# beside them. Decided at the first configure; -D overrides it.
+string(STRIP "$ENV{CXXFLAGS} $ENV{CPPFLAGS} $ENV{LDFLAGS}" given)
 if(NOT DEFINED CACHE{HOSTIP_PACKAGER_FLAGS})
-    if("$ENV{CXXFLAGS}$ENV{CPPFLAGS}" STREQUAL "")
-        set(given OFF)
+    set(choose "stack-protector|_FORTIFY_SOURCE|stack-clash|cf-protection|branch-protection|-z,?relro|-z,?now")
+    if(given MATCHES "${choose}" OR (DEFINED ENV{DEB_BUILD_MAINT_OPTIONS} AND NOT given STREQUAL ""))
+        set(packager ON)
     else()
-        set(given ON)
+        set(packager OFF)
     endif()
-    set(HOSTIP_PACKAGER_FLAGS ${given} CACHE BOOL
-        "A packager's flags were given at the first configure: they are taken as they are")
+    set(HOSTIP_PACKAGER_FLAGS ${packager} CACHE BOOL
+        "The flags given at the first configure are a packager's, hardening chosen: taken as they are")
 endif()
 if(CMAKE_BUILD_TYPE MATCHES "^(Release|RelWithDebInfo|MinSizeRel)$")
     set(optimised ON)
@@ -34,14 +30,21 @@ else()
 endif()
 option(HOSTIP_HARDENING "Harden the build as Debian hardens its packages" ${optimised})
 set(CMAKE_POSITION_INDEPENDENT_CODE ON) # Qt's programs are built position independent
-if(NOT HOSTIP_HARDENING OR HOSTIP_PACKAGER_FLAGS)
+if(NOT HOSTIP_HARDENING)
     return()
+elseif(HOSTIP_PACKAGER_FLAGS)
+    message(STATUS "hostip: a packager's flags (they choose their own hardening) are taken as they stand, "
+                   "with no hardening of hostip's; for that as well, configure with -DHOSTIP_PACKAGER_FLAGS=OFF")
+    return()
+elseif(NOT given STREQUAL "")
+    message(STATUS "hostip: CXXFLAGS, CPPFLAGS or LDFLAGS given choose no hardening, so they are no packager's: "
+                   "hostip's hardening is added to them (-DHOSTIP_PACKAGER_FLAGS=ON takes them as they stand)")
 endif()
 
 include(CheckCXXCompilerFlag)
 include(CheckCXXSourceCompiles)
 include(CheckPIESupported)
-set(packager_compile "${CMAKE_CXX_FLAGS} ${HOSTIP_CPPFLAGS}")
+set(packager_compile "${CMAKE_CXX_FLAGS}")
 set(packager_link "${CMAKE_EXE_LINKER_FLAGS}")
 
 # harden(PATTERN FLAG): adds the flag unless the compile flags given (a
