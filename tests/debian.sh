@@ -20,9 +20,13 @@
 # does). With --user-machine the root is more like a user's own machine:
 # systemd as init with a user session's pieces (systemd-sysv, dbus-user-session,
 # libpam-systemd), updates pending (systemd's packages one revision behind the
-# archive, written so in dpkg's status), and the user with sudo runs both
-# commands; then `scripts/setup.sh test systemd-container`, which needs systemd
-# upgraded, must install it and leave systemd installed. Everything runs in a mount and PID namespace of its own, so every
+# archive, written so in dpkg's status), an X server, and the user with sudo
+# logged in to a GNOME session on X11 (a live display and a session bus of the
+# user's own, a runtime folder, GNOME's variables, a dark GTK theme with an 11 pt
+# font) runs both commands there in a login shell, with Debian's user PATH: the
+# run command's window must come up on the session's display; then
+# `scripts/setup.sh test systemd-container`, which needs systemd upgraded, must
+# install it and leave systemd installed. Everything runs in a mount and PID namespace of its own, so every
 # mount and every process the run left behind is gone when it ends, however it
 # ends. The bare root and the downloaded packages are kept in
 # /var/cache/hostip-debian, as CI systems cache images; each run starts from a
@@ -139,10 +143,11 @@ inside() {
     # As newcomer, with the root as the whole file system: pivot_root, not
     # chroot, as a chrooted process may make no user namespace, and the resolver
     # sandbox makes one for a user.
+    # In the desktop session on a user's machine, with its variables.
     as_newcomer() {
         unshare --mount --propagation private bash -c 'cd "$0" && mkdir .host && pivot_root . .host &&
             umount -l /.host && rmdir /.host && exec /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-            LANG=C.UTF-8 HOME=/home/newcomer /usr/sbin/runuser -u newcomer -- "$@"' "$root" "$@"
+            LANG=C.UTF-8 HOME=/home/newcomer "$@"' "$root" "${session[@]}" /usr/sbin/runuser -u newcomer -- "$@"
     }
     installed() { in_root dpkg-query -W -f='${db:Status-Abbrev}${Version}' "$1" 2>/dev/null; }
 
@@ -156,9 +161,11 @@ inside() {
     say "bare: $(count) packages"
 
     local now= old=
+    session=() # the desktop session's variables, on a user's machine
     if [ "$machine" = user ]; then
+        # With an X server and its tools, as a desktop has them.
         in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-            systemd-sysv dbus-user-session libpam-systemd man-db >/dev/null
+            systemd-sysv dbus-user-session libpam-systemd man-db xvfb xauth x11-utils >/dev/null
         # Updates pending: systemd's packages one revision behind the archive.
         # In dpkg's status each one's version, and every dependency on exactly
         # that version, is lowered, so that dpkg and apt find it all consistent.
@@ -194,9 +201,37 @@ inside() {
             { say "run command, $what: FAILED" && return 1; }
     }
 
-    # The run command: it builds (with Qt's Wayland plugin), then points to Xvfb.
-    runs "built, then named xvfb-run and what to install for it" 'apt-get install xvfb' \
-        bash -c "[ -x '$hostip' ] && chroot '$root' dpkg-query -W qt6-wayland"
+    if [ "$machine" = bare ]; then
+        # The run command: it builds (with Qt's Wayland plugin), then points to Xvfb.
+        runs "built, then named xvfb-run and what to install for it" 'apt-get install xvfb' \
+            bash -c "[ -x '$hostip' ] && chroot '$root' dpkg-query -W qt6-wayland"
+    else
+        # The user logged in to a GNOME session on X11: a live X display and a
+        # session bus of the user's own, a runtime folder, GNOME's variables and
+        # a dark GTK theme with an 11 pt font. Both commands run in a login
+        # shell there (Debian's user PATH, from /etc/profile).
+        local uid
+        uid=$(in_root id -u newcomer)
+        install -d -m 700 -o "$uid" -g "$uid" "$root/run/user/$uid" "$root/home/newcomer/.config/gtk-3.0"
+        printf '[Settings]\ngtk-application-prefer-dark-theme=1\ngtk-font-name=DejaVu Sans 11\n' \
+            >"$root/home/newcomer/.config/gtk-3.0/settings.ini"
+        session=(XDG_CURRENT_DESKTOP=GNOME DESKTOP_SESSION=gnome XDG_SESSION_DESKTOP=gnome GDMSESSION=gnome
+            XDG_SESSION_TYPE=x11 DISPLAY=:42 XDG_RUNTIME_DIR=/run/user/$uid SHELL=/bin/bash USER=newcomer
+            LOGNAME=newcomer DBUS_SESSION_BUS_ADDRESS=unix:path=/run/user/$uid/bus)
+        as_newcomer Xvfb :42 -nolisten tcp -screen 0 1024x768x24 >/dev/null 2>&1 &
+        as_newcomer dbus-daemon --session --nofork --address="unix:path=/run/user/$uid/bus" >/dev/null 2>&1 &
+        local started=$SECONDS up=
+        as_newcomer bash -lc 'cd ~/hostip && scripts/run.sh localhost' >"$work/run.out" 2>&1 &
+        while kill -0 $! 2>/dev/null && [ $((SECONDS - started)) -lt 1800 ]; do
+            in_root env DISPLAY=:42 xwininfo -root -tree 2>/dev/null | grep -F '"HOST <-> IP {hostip}"' >/dev/null &&
+                up=1 && break
+            sleep 1
+        done
+        pkill -x hostip || true
+        cat "$work/run.out"
+        [ -n "$up" ] && say "run command, in the session: the window came up on its display, $((SECONDS - started)) s" ||
+            { say "run command, in the session: FAILED, no window" && return 1; }
+    fi
     say "after the run command: $(count) packages"
 
     # The README's recipe for the Debian package, as written, after the run
@@ -219,11 +254,12 @@ inside() {
         { say "FAILED: apt-get update with the cross presets' architectures added" && return 1; }
 
     # The test command, as root, as CI runs it; on a user's machine, as the user.
-    local status=0 tester=(in_root HOME=/root) by="as root"
-    [ "$machine" = bare ] || tester=(as_newcomer) by="as newcomer, with sudo"
+    local status=0 tester=(in_root HOME=/root bash -c) by="as root"
+    [ "$machine" = bare ] || tester=(as_newcomer bash -lc) by="as newcomer, with sudo, in the desktop session"
     timed "test command${presets[*]:+ (${presets[*]})}, $by" \
-        "${tester[@]}" bash -c 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
+        "${tester[@]}" 'cd /home/newcomer/hostip && scripts/test.sh "$@"' _ "${presets[@]}" ||
         status=$?
+    session=()
     say "after the test command: $(count) packages"
     # This root has everything the tests need: none may have skipped itself.
     if grep -q '\*\*\*Skipped' "$log"; then say "FAILED: tests skipped" && status=1; fi
