@@ -145,8 +145,8 @@ inside() {
     # sandbox makes one for a user.
     # In the desktop session on a user's machine, with its variables.
     as_newcomer() {
-        unshare --mount --propagation private bash -c 'cd "$0" && mkdir .host && pivot_root . .host &&
-            umount -l /.host && rmdir /.host && exec /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
+        unshare --mount --propagation private bash -c 'cd "$0" && host=$(mktemp -d -p . .host.XXXXXX) &&
+            pivot_root . "$host" && umount -l "/$host" && rmdir "/$host" && exec /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
             LANG=C.UTF-8 HOME=/home/newcomer "$@"' "$root" "${session[@]}" /usr/sbin/runuser -u newcomer -- "$@"
     }
     installed() { in_root dpkg-query -W -f='${db:Status-Abbrev}${Version}' "$1" 2>/dev/null; }
