@@ -58,7 +58,7 @@ installed() { [[ $(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) == ?
 missing=()
 for need in "${needs[@]}"; do installed "${need%%=*}" || missing+=("${need%%=*}"); done
 [ ${#missing[@]} -eq 0 ] && exit 0
-if [ ${#sudo[@]} -gt 0 ] && ! { command -v sudo >/dev/null && sudo -v; }; then
+if [ ${#sudo[@]} -gt 0 ] && ! { command -v sudo >/dev/null && sudo true; }; then
     echo "setup: missing: ${missing[*]}" >&2
     echo "setup: this user cannot install them (no sudo); as root, run this, then this command again:" >&2
     echo "    apt-get install --no-install-recommends ${missing[*]}" >&2 && exit 1
