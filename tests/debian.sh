@@ -163,9 +163,12 @@ inside() {
     local now= old=
     session=() # the desktop session's variables, on a user's machine
     if [ "$machine" = user ]; then
-        # With an X server and its tools, as a desktop has them.
+        # With an X server and its tools, as a desktop has them, and the hosts
+        # file Debian's installer writes (debootstrap writes none).
         in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
             systemd-sysv dbus-user-session libpam-systemd man-db xvfb xauth x11-utils >/dev/null
+        printf '127.0.0.1\tlocalhost\n127.0.1.1\t%s\n::1\tlocalhost ip6-localhost ip6-loopback\n' \
+            "$(cat "$root/etc/hostname")" >"$root/etc/hosts"
         # Updates pending: systemd's packages one revision behind the archive.
         # In dpkg's status each one's version, and every dependency on exactly
         # that version, is lowered, so that dpkg and apt find it all consistent.
