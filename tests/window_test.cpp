@@ -19,6 +19,7 @@
 #include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -553,10 +554,13 @@ TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {
 }
 
 TEST(CommandLine, IsEveryArgumentDecodedFromTheLocalesCharacterSet) {
-    // A Latin-1 locale of the test's own, built where only this process looks.
-    const std::string dir = ::testing::TempDir() + "hostip-locales";
-    const std::string build = "mkdir -p " + dir + " && localedef -i en_US -f ISO-8859-1 " + dir +
-                              "/en_US.ISO-8859-1 2>/dev/null";
+    // A Latin-1 locale of the test's own, built where only this process looks,
+    // in a folder of its own that goes with the test (a fixed one in /tmp may
+    // be another user's).
+    const QTemporaryDir locales;
+    const std::string dir = locales.path().toStdString();
+    const std::string build =
+        "localedef -i en_US -f ISO-8859-1 " + dir + "/en_US.ISO-8859-1 2>/dev/null";
     const int status = std::system(build.c_str());
     // 1: built, with warnings. Failing to build it is a missing tool (Debian's
     // locales), not a reason to check nothing.
@@ -596,6 +600,7 @@ TEST(CommandLine, IsEveryArgumentDecodedFromTheLocalesCharacterSet) {
         uselocale(previous);
         freelocale(locale);
     }
+    unsetenv("LOCPATH"); // the folder goes with the test
 }
 
 // Through the system resolver; runs inside tests/sandbox.sh only.
