@@ -48,7 +48,8 @@ for preset in "${presets[@]}"; do
     echo "== $preset tests"
     ctest --preset "$preset" | tee "build/$preset/ctest.out"
     for suite in $(sed -n 's/^\t *[0-9]* - \(.*\) (Skipped)$/\1/p' "build/$preset/ctest.out"); do
-        why=$(awk -v t="Testing: $suite" '$0 ~ t "$" { on = 1 } on && /skipping/ { print; exit } on && /^<end of output>/ { exit }' \
+        why=$(awk -v t="Testing: $suite" '$0 ~ t "$" { on = 1 } on && /^Output:/ { out = 1 }
+            out && /^<end of output>/ { exit } out && /skipping/ { print; exit }' \
             "build/$preset/Testing/Temporary/LastTest.log")
         skipped+=("$preset $suite: ${why:-(it gave no reason)}")
     done
