@@ -4,13 +4,13 @@
 #include "window/inputhold.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFontInfo>
-#include <QGridLayout>
 #include <QIcon>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpacerItem>
 
 #include <algorithm>
 
@@ -22,8 +22,9 @@ QPointer<QWidget> parent; // of the command running, if any; GUI thread only
 // The title bar's room for a box's title, the code that tells one message from
 // another: the title in bold (as title bars draw it) and, on each side of it,
 // as title bars centre it, the window manager's buttons. Qt's own title bar on
-// Wayland takes 72 px for its three; 80 a side leaves a margin, and grows with
-// the box's text, as title bars do with the desktop's.
+// Wayland, the most crowded, shows "9001" whole from 180 px wide: 80 a side
+// gives that with a margin, and grows with the box's text, as title bars do
+// with the desktop's.
 int titleRoom(const QMessageBox& box) {
     QFont bold = box.font();
     bold.setBold(true);
@@ -79,12 +80,12 @@ void showMessageBox(const std::u16string& text, const std::u16string& title) {
     if (window && !over) box.setScreen(window->screen());
     box.setObjectName(QStringLiteral("codedMessage"));
     box.button(QMessageBox::Ok)->setIcon(QIcon());
-    // Never narrower than its title needs: a row as wide as that under the
-    // rest, which QMessageBox takes into the fixed size it sets as it shows.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        const QMargins margins = grid->contentsMargins();
-        grid->addItem(new QSpacerItem(titleRoom(box) - margins.left() - margins.right(), 0),
-                      grid->rowCount(), 0, 1, grid->columnCount());
+    // Never narrower than its title needs: the row of buttons, as wide as the
+    // box's content, made that wide at least, which QMessageBox takes into the
+    // fixed size it sets as it shows.
+    if (auto* buttons = box.findChild<QDialogButtonBox*>(); buttons && box.layout()) {
+        const QMargins margins = box.layout()->contentsMargins();
+        buttons->setMinimumWidth(titleRoom(box) - margins.left() - margins.right());
     }
     // A message raised inside a lookup would otherwise inherit its wait cursor.
     QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
