@@ -91,7 +91,8 @@ echo "setup: installing ${missing[*]}" >&2
 # login screen, an entry a desktop session starts) is named, and left to the
 # machine's owner as its package set it.
 for new in $(awk '/^Inst [^ ]+ \(/ { print $2 }' <<<"$plan"); do
-    files=$(dpkg-query -L "$new")
+    # A package installed for two architectures (a cross preset's) is named with the machine's.
+    files=$(dpkg-query -L "$new" 2>/dev/null || dpkg-query -L "$new:$(dpkg --print-architecture)") || true
     names() { grep -E "$1" <<<"$files" | xargs -r "${@:2}" | xargs -r -n 1 basename | xargs; }
     units=$(names '^(/usr)?/lib/systemd/system/[^/]+\.(service|socket|timer)$|^/etc/init\.d/.' \
         grep -lE '^\[Install\]|^# Default-Start:.*2') || true
