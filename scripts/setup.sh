@@ -90,10 +90,12 @@ echo "setup: installing ${missing[*]}" >&2
 # for the multi-user runlevels) and what it adds to a desktop (a session on the
 # login screen, an entry a desktop session starts) is named, and left to the
 # machine's owner as its package set it.
+# names PATTERN FILTER...: the names of the new package's files that match, and
+# that FILTER keeps (echo keeps them all)
+names() { grep -E "$1" <<<"$files" | xargs -r "${@:2}" | xargs -r -n 1 basename | xargs; }
 for new in $(awk '/^Inst [^ ]+ \(/ { print $2 }' <<<"$plan"); do
     # A package installed for two architectures (a cross preset's) is named with the machine's.
     files=$(dpkg-query -L "$new" 2>/dev/null || dpkg-query -L "$new:$(dpkg --print-architecture)") || true
-    names() { grep -E "$1" <<<"$files" | xargs -r "${@:2}" | xargs -r -n 1 basename | xargs; }
     units=$(names '^(/usr)?/lib/systemd/system/[^/]+\.(service|socket|timer)$|^/etc/init\.d/.' \
         grep -lE '^\[Install\]|^# Default-Start:.*2') || true
     sessions=$(names '^/usr/share/(xsessions|wayland-sessions)/[^/]+\.desktop$' echo) || true

@@ -140,14 +140,15 @@ inside() {
         return "$status"
     }
     count() { in_root dpkg-query -W -f='.\n' | wc -l; }
-    # As newcomer, with the root as the whole file system: pivot_root, not
-    # chroot, as a chrooted process may make no user namespace, and the resolver
-    # sandbox makes one for a user.
-    # In the desktop session on a user's machine, with its variables.
+    # As newcomer (with the desktop session's variables, where there is one),
+    # with the root as the whole file system: pivot_root, not chroot, as a
+    # chrooted process may make no user namespace, and the resolver sandbox makes
+    # one for a user. Each into a folder of its own, as several run side by side.
     as_newcomer() {
         unshare --mount --propagation private bash -c 'cd "$0" && host=$(mktemp -d -p . .host.XXXXXX) &&
-            pivot_root . "$host" && umount -l "/$host" && rmdir "/$host" && exec /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin \
-            LANG=C.UTF-8 HOME=/home/newcomer "$@"' "$root" "${session[@]}" /usr/sbin/runuser -u newcomer -- "$@"
+            pivot_root . "$host" && umount -l "/$host" && rmdir "/$host" &&
+            exec /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 HOME=/home/newcomer "$@"' \
+            "$root" "${session[@]}" /usr/sbin/runuser -u newcomer -- "$@"
     }
     installed() { in_root dpkg-query -W -f='${db:Status-Abbrev}${Version}' "$1" 2>/dev/null; }
 

@@ -109,6 +109,14 @@ class Screen:
             pass
         return None
 
+    def size_and_actions(self, w):
+        """A window's minimum and maximum size hints, and the actions the window
+        manager allows it (_NET_WM_ALLOWED_ACTIONS), by name."""
+        hints = w.get_wm_normal_hints()
+        allowed = w.get_full_property(self.atom("_NET_WM_ALLOWED_ACTIONS"), Xatom.ATOM)
+        names = {self.d.get_atom_name(a) for a in (allowed.value if allowed else [])}
+        return (hints.min_width, hints.min_height), (hints.max_width, hints.max_height), names
+
     def viewable(self, w):
         try:
             return w.get_attributes().map_state == X.IsViewable
@@ -203,21 +211,19 @@ class Screen:
 
 
 def check_box(screen, box, over, what):
-    """A message box: centred on `over` (x, y, width, height, or width and
-    height from 0, 0), wide enough for its code and the title bar's buttons,
-    of a fixed size and offering no maximise."""
+    """A message box: centred on the window `over` (the root: the screen),
+    wide enough for its code and the title bar's buttons, of a fixed size and
+    offering no maximise."""
     x, y, width, height = screen.rect(box)
-    ox, oy, ow, oh = over if len(over) == 4 else (0, 0, *over)
+    ox, oy, ow, oh = screen.rect(over)
     off = max(abs(x + width / 2 - ox - ow / 2), abs(y + height / 2 - oy - oh / 2))
     print("figure: the message box is %dx%d at %d,%d, its centre %d px from that of %s"
           % (width, height, x, y, off, what))
     check(off <= BOX_PLACE, "the message box is centred on %s" % what)
     check(width >= BOX_WIDTH, "the message box is at least %d px wide" % BOX_WIDTH)
-    hints = box.get_wm_normal_hints()
-    allowed = box.get_full_property(screen.atom("_NET_WM_ALLOWED_ACTIONS"), Xatom.ATOM)
-    names = {screen.d.get_atom_name(a) for a in (allowed.value if allowed else [])}
-    check((hints.min_width, hints.min_height) == (hints.max_width, hints.max_height) == (width, height)
-          and not any("MAXIMIZE" in n for n in names), "the message box has a fixed size, no maximise")
+    least, most, names = screen.size_and_actions(box)
+    check(least == most == (width, height) and not any("MAXIMIZE" in n for n in names),
+          "the message box has a fixed size, no maximise")
 
 
 def differing(a, b):
@@ -384,7 +390,7 @@ def main():
         box = screen.find("9001", app_proc)
         check(box is not None, "the start-up lookup's \"9001\" comes first")
         if box is not None:
-            check_box(screen, box, screen.rect(screen.root)[2:], "the screen")
+            check_box(screen, box, screen.root, "the screen")
             screen.key("Return")
         w = screen.find(TITLE, app_proc)
         check(w is not None, "the window came up")
@@ -393,11 +399,8 @@ def main():
         time.sleep(0.3)
 
         # The window manager offers no maximise for the fixed-size window.
-        hints = w.get_wm_normal_hints()
-        check((hints.min_width, hints.min_height) == (hints.max_width, hints.max_height) != (0, 0),
-              "equal minimum and maximum size hints")
-        allowed = w.get_full_property(screen.atom("_NET_WM_ALLOWED_ACTIONS"), Xatom.ATOM)
-        names = {screen.d.get_atom_name(a) for a in (allowed.value if allowed else [])}
+        least, most, names = screen.size_and_actions(w)
+        check(least == most != (0, 0), "equal minimum and maximum size hints")
         check("_NET_WM_ACTION_CLOSE" in names and not any("MAXIMIZE" in n for n in names),
               "openbox offers close and no maximise (%s)" % " ".join(sorted(names)))
 
@@ -461,7 +464,7 @@ def main():
         check(box is not None, "the stall ends with the \"9001\" message")
         if box is None:
             return
-        check_box(screen, box, screen.rect(w), "hostip's window")
+        check_box(screen, box, w, "hostip's window")
         transient = box.get_full_property(screen.atom("WM_TRANSIENT_FOR"), Xatom.WINDOW)
         check(transient is not None and list(transient.value) == [w.id],
               "the message is transient for hostip's window, though another application had the"
