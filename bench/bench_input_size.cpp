@@ -1,7 +1,8 @@
-// A megabyte on the command line or in a field. OwnWork is hostip's own part
-// of a start-up lookup (dispatch, address rules, conversions), which must stay
-// well under 100 ms; StartUp and EnterInField add what Qt spends laying the
-// megabyte out in a one-line field. The resolver is a fake that knows no
+// A megabyte on the command line, 16 MiB pasted into a field. OwnWork is
+// hostip's own part of a start-up lookup (dispatch, address rules,
+// conversions), which must stay well under 100 ms; StartUp adds what Qt spends
+// laying the field out; PasteAndEnter, from a paste to the message, must stay
+// under 2 s. The resolver is a fake that knows no
 // names, so no figure holds time spent waiting for one.
 #include "lookup/mdlSock.h"
 #include "support/recorder.h"
@@ -11,6 +12,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
 #include <QTest>
 
@@ -47,15 +49,19 @@ void StartUp(benchmark::State& state, std::u16string line) {
     }
 }
 
-void EnterInField(benchmark::State& state, const char* field, std::u16string text) {
+// From a paste to the message, the paste's line laid out and painted as the
+// window shows it.
+void PasteAndEnter(benchmark::State& state, const char* field, std::u16string text) {
     testing_support::FakeNetwork net;
     testing_support::MessageRecorder recorder;
     frmMail form(u"localhost");
+    form.show();
     auto* edit = form.findChild<QLineEdit*>(QString::fromLatin1(field));
+    QApplication::clipboard()->setText(QString::fromStdU16String(text));
     for (auto _ : state) {
-        state.PauseTiming();
-        edit->setText(QString::fromStdU16String(text));
-        state.ResumeTiming();
+        edit->selectAll();
+        edit->paste();
+        edit->repaint();
         QTest::keyClick(edit, Qt::Key_Return);
     }
 }
@@ -66,9 +72,10 @@ BENCHMARK_CAPTURE(OwnWork, name_1MiB, std::u16string(MiB, u'a'))->Unit(benchmark
 BENCHMARK_CAPTURE(OwnWork, address_1MiB, dotted(MiB))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(StartUp, name_1MiB, std::u16string(MiB, u'a'))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(StartUp, address_1MiB, dotted(MiB))->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(EnterInField, host_1MiB, "txtHost", std::u16string(MiB, u'a'))
+BENCHMARK_CAPTURE(PasteAndEnter, host_16MiB, "txtHost", std::u16string(16 * MiB, u'a'))
     ->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(EnterInField, address_1MiB, "txtIP", dotted(MiB))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PasteAndEnter, address_16MiB, "txtIP", dotted(16 * MiB))
+    ->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

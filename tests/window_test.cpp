@@ -11,6 +11,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -98,7 +99,11 @@ TEST_F(Window, StartUpLooksUpTheCommandLine) {
         std::u16string host, ip;
         std::vector<Message> messages;
     };
+    // An address longer than a field holds: the field shows its start, the
+    // lookup takes it whole.
+    const std::u16string zeros = std::u16string(70000, u'0') + u"127.0.0.1";
     const Row rows[] = {
+        {zeros, u"localhost", zeros.substr(0, frmMail::FieldLength), {}},
         {u"localhost", u"localhost", u"127.0.0.1", {}},
         {u"127.0.0.1", u"localhost", u"127.0.0.1", {}},
         {u"  example.test  ", u"example.test", u"10.0.0.7", {}},
@@ -110,14 +115,30 @@ TEST_F(Window, StartUpLooksUpTheCommandLine) {
         {u"", u"self.test", u"192.168.5.6", {}},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE("command line \"" + QString::fromStdU16String(row.commandLine).toStdString() +
-                     "\"");
+        SCOPED_TRACE("command line \"" +
+                     QString::fromStdU16String(row.commandLine.substr(0, 40)).toStdString() + "\"");
         recorder.messages.clear();
         frmMail form(row.commandLine);
         EXPECT_EQ(text(form, "txtHost"), row.host);
         EXPECT_EQ(text(form, "txtIP"), row.ip);
         EXPECT_EQ(recorder.messages, row.messages);
     }
+}
+
+TEST_F(Window, PasteLongerThanAFieldHoldsIsCutAndLookedUpAsShown) {
+    frmMail form(u"localhost");
+    const std::pair<const char*, QString> pastes[] = {
+        {"txtHost", QString(16 << 20, u'a')}, {"txtIP", QStringLiteral("1.").repeated(8 << 20)}};
+    for (const auto& [name, pasted] : pastes) {
+        auto* field = child<QLineEdit>(form, name);
+        QApplication::clipboard()->setText(pasted);
+        field->selectAll();
+        field->paste();
+        EXPECT_EQ(field->text(), pasted.left(frmMail::FieldLength)) << name;
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    EXPECT_EQ(recorder.messages,
+              (std::vector<Message>{CantResolve, {u"6", u"Overflow"}, InvalidAddress}));
 }
 
 TEST_F(Window, StartUpWithoutCommandLineOrResolverEndsEmpty) {

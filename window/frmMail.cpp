@@ -21,7 +21,6 @@
 #include <QStyleOption>
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 namespace {
@@ -105,10 +104,12 @@ frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
     Line1->setLineWidth(1);
     layOut();
 
-    // The fields hold whatever is typed, pasted or given on the command line,
-    // whole: a lookup never runs on a silently shortened text.
-    txtHost->setMaxLength(std::numeric_limits<int>::max());
-    txtIP->setMaxLength(std::numeric_limits<int>::max());
+    // Qt lays a field's whole line out on every paint, so a pasted megabyte
+    // would freeze the window. 65,537 characters keep every rule reachable:
+    // names are cut to 255 bytes, and 32,768 one-digit fields overflow the
+    // address rules' 16-bit dot counter; past that no text behaves anew.
+    txtHost->setMaxLength(FieldLength);
+    txtIP->setMaxLength(FieldLength);
 
     Label1->setBuddy(txtHost);
     Label2->setBuddy(txtIP);
@@ -179,13 +180,14 @@ void frmMail::Form_Load(const std::u16string& commandLine) {
     mdlSock::StartWinsock();
     const startup::Plan plan = startup::plan(commandLine);
     switch (plan.path) {
+    // The whole argument is looked up, also where the field shows only its start.
     case startup::Path::Address:
         txtIP->setText(qt(plan.argument));
-        cmdGetHost_Click();
+        getHost(plan.argument);
         break;
     case startup::Path::Name:
         txtHost->setText(qt(plan.argument));
-        cmdGetIP_Click();
+        getIP(plan.argument);
         break;
     case startup::Path::LocalHost: {
         std::u16string address, host;
@@ -237,24 +239,31 @@ void frmMail::runLookup(const std::function<void()>& lookup) {
 }
 
 void frmMail::cmdGetIP_Click() {
+    getIP(txtHost->text().toStdU16String());
+}
+
+void frmMail::cmdGetHost_Click() {
+    getHost(txtIP->text().toStdU16String());
+}
+
+void frmMail::getIP(const std::u16string& host) {
     // One lookup at a time, and none once the window is unloaded.
     if (busy_ || unloaded_) return;
     // Show the field empty while the lookup blocks.
     txtIP->clear();
     txtIP->repaint();
     std::u16string address;
-    runLookup(
-        [&] { address = mdlSock::GetIPFromHost(txtHost->text().toStdU16String()).value_or(u""); });
+    runLookup([&] { address = mdlSock::GetIPFromHost(host).value_or(u""); });
     if (unloaded_) return; // closed meanwhile: the closed window changes no more
     txtIP->setText(qt(address));
 }
 
-void frmMail::cmdGetHost_Click() {
+void frmMail::getHost(const std::u16string& address) {
     if (busy_ || unloaded_) return;
     txtHost->clear();
     txtHost->repaint();
     std::u16string host;
-    runLookup([&] { host = mdlSock::GetHostFromIP(txtIP->text().toStdU16String()); });
+    runLookup([&] { host = mdlSock::GetHostFromIP(address); });
     if (unloaded_) return;
     txtHost->setText(qt(host));
 }

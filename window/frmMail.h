@@ -26,6 +26,9 @@ class frmMail : public QWidget {
     explicit frmMail(const std::u16string& commandLine, QWidget* parent = nullptr);
     ~frmMail() override;
 
+    // The most characters a field holds.
+    static constexpr int FieldLength = 65537;
+
   protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -39,6 +42,10 @@ class frmMail : public QWidget {
     void Form_Unload();
     void cmdGetIP_Click();
     void cmdGetHost_Click();
+    // The commands' lookups, of the given text (the field's, or at start-up the
+    // whole command line), into the other field.
+    void getIP(const std::u16string& host);
+    void getHost(const std::u16string& address);
     // Runs a command's lookup: a wait cursor meanwhile, user input held until
     // it is over (window/inputhold.h), and no other command and no text set
     // from outside.
