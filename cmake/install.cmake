@@ -59,5 +59,6 @@ include(CPack)
 # from the release build (the bench preset), as only that one is hardened.
 if(HOSTIP_PACKAGE_TESTS)
     add_test(NAME install_and_package
-             COMMAND ${HOSTIP_ISOLATE} ${PROJECT_SOURCE_DIR}/tests/package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION})
+             COMMAND ${HOSTIP_ISOLATE} ${PROJECT_SOURCE_DIR}/tests/package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION}
+                     ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND})
 endif()

@@ -5,10 +5,10 @@
 # binary is hardened, lintian has nothing to say, even pedantically, and both
 # release histories end with this version.
 #
-#   tests/package.sh BUILD_DIR VERSION
+#   tests/package.sh BUILD_DIR VERSION CMAKE CPACK   (the CMake that configured the build)
 set -uo pipefail
 build=$(cd "$1" && pwd)
-version=$2
+version=$2 cmake=$3 cpack=$4
 data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -28,7 +28,7 @@ check() { # check DESCRIPTION COMMAND...
 
 # --- cmake --install
 prefix=$work/prefix
-cmake --install "$build" --prefix "$prefix" >/dev/null
+"$cmake" --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/hostip share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
     share/icons/hicolor/scalable/apps/$id.svg share/man/man1/hostip.1.gz; do
     check "installed $f" test -f "$prefix/$f"
@@ -54,7 +54,7 @@ man=$(zcat "$prefix/share/man/man1/hostip.1.gz" | head -n 1)
 check "the man page is of hostip $version" grep -qF "\"hostip $version\"" <<<"$man"
 
 # --- the Debian package
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null)
+(cd "$work" && "$cpack" -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null)
 deb=$(ls "$work"/pkg/hostip_*.deb 2>/dev/null | head -n 1)
 check "CPack made a .deb" test -n "$deb"
 if [ -n "$deb" ]; then
@@ -77,21 +77,30 @@ if [ -n "$deb" ]; then
         "out=\$(lintian --pedantic --display-info --tag-display-limit 0 '$deb' 2>/dev/null) && echo \"\$out\" && [ -z \"\$out\" ]"
 fi
 
-# --- whose flags: a packager's (they choose their own hardening) are taken as
-# they stand, so what they turned off stays off; a user's get ours beside them;
-# CPPFLAGS reaches the compile commands as written.
-flags() { # flags SETUP SAID FORTIFY-TEST WRITTEN: configure after SETUP says SAID, ...
-    (eval "$1" && cmake --fresh -S "$data/.." -B "$work/flags" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DHOSTIP_TESTS=OFF -DHOSTIP_WINDOW=OFF) >"$work/flags.out" 2>&1 && grep -qF -- "$2" "$work/flags.out" &&
-        [ "$(grep -c _FORTIFY_SOURCE "$work/flags/compile_commands.json")" "$3" 0 ] &&
-        grep -qF -- "$4" "$work/flags/compile_commands.json"
+# --- whose flags: a plain configure (a distribution's build) takes the flags it
+# is given as they are and adds no hardening; the presets' (HOSTIP_HARDENING=ON)
+# add Debian's beside them. CPPFLAGS reaches the compile commands as written.
+# flags SETUP HARDENING ABSENT PRESENT...: configured after SETUP (plainly, or
+# with HOSTIP_HARDENING as given), the build's compile and link commands
+# match no ABSENT pattern (- for none) and carry each PRESENT.
+flags() {
+    (eval "$1" && "$cmake" --fresh -S "$data/.." -B "$work/flags" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DHOSTIP_WINDOW=OFF ${2:+-DHOSTIP_HARDENING=$2}) >"$work/flags.out" 2>&1 &&
+        { [ "$3" = - ] || ! grep -E -- "$3" "$work/flags/build.ninja"; } && for present in "${@:4}"; do
+            grep -qF -- "$present" "$work/flags/build.ninja" || { echo "no $present" && return 1; }
+        done
 }
-check "dpkg-buildflags' hardening=-fortify: a packager's, kept without _FORTIFY_SOURCE" flags \
-    'eval "$(DEB_BUILD_MAINT_OPTIONS=hardening=-fortify dpkg-buildflags --export=sh)"' "a packager's flags" -eq -Wdate-time
-check "CXXFLAGS=-pipe, as a user's shell may export it: fortified all the same" \
-    flags 'export CXXFLAGS=-pipe' "choose no hardening" -gt -pipe
+debian() { eval "$(DEB_BUILD_MAINT_OPTIONS=$1 dpkg-buildflags --export=sh)"; }
+ours='_FORTIFY_SOURCE|-fstack-protector-strong|-fstack-clash|-fcf-protection|_GLIBCXX_ASSERTIONS|-z,relro|-z,now'
+check "plain, dpkg-buildflags' hardening=-fortify: kept without _FORTIFY_SOURCE" \
+    flags 'debian hardening=-fortify' '' _FORTIFY_SOURCE -Wdate-time -fstack-protector-strong
+check "plain, dpkg-buildflags' hardening=-all: none of it" flags 'debian hardening=-all' '' "$ours" -Wdate-time
+check "plain, a user's CXXFLAGS=\"-O2 -fstack-protector\": exactly those" \
+    flags 'export CXXFLAGS="-O2 -fstack-protector"' '' "$ours" '-O2 -fstack-protector -O3'
+check "the presets' hardening, beside CXXFLAGS=-pipe" flags 'export CXXFLAGS=-pipe' ON - \
+    -pipe _FORTIFY_SOURCE= -fstack-protector-strong -z,relro -z,now
 check "CPPFLAGS with two -isystem: as written" \
-    flags "export CPPFLAGS='-isystem /opt/a -isystem /opt/b'" "choose no hardening" -gt "-isystem /opt/a -isystem /opt/b"
+    flags "export CPPFLAGS='-isystem /opt/a -isystem /opt/b'" '' "$ours" "-isystem /opt/a -isystem /opt/b"
 
 echo "package: $passed passed, $failed failed"
 [ "$failed" = 0 ]
