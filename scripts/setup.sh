@@ -7,7 +7,7 @@
 # it may upgrade what the new packages need, never removes a package (it stops
 # and names them), and starts and disables nothing. A package installed and held
 # counts as installed; apt's lock, held by a background update say, is waited
-# for; a user without sudo is told what to run as root, and it stops there.
+# for up to 10 minutes; a user without sudo is told what to run as root, and it stops there.
 # Without it, it installs nothing: it looks for each piece (PACKAGE=HOW:
 # cmd:COMMAND, pc:PKG-CONFIG-MODULE, py:PYTHON-MODULE, gir:NAMESPACE 2.0, or -)
 # and names each missing one with its Debian package.
@@ -65,12 +65,15 @@ if [ ${#sudo[@]} -gt 0 ] && ! { command -v sudo >/dev/null && sudo true; }; then
 fi
 
 # apt's lock may be held by another package manager, such as an update running
-# in the background: it is waited for (apt-get install waits by itself).
-said=
-until out=$("${sudo[@]}" apt-get -qq update 2>&1); do
+# in the background: waited for, up to 10 minutes. apt's messages are read in
+# the C locale, as apt translates them into the user's language.
+waited=0
+until out=$("${sudo[@]}" env LC_ALL=C apt-get -qq update 2>&1); do
     grep 'Could not get lock' <<<"$out" >/dev/null || { echo "$out" >&2 && exit 1; }
-    out=${out#*held by } && [ -n "$said" ] || echo "setup: waiting for apt's lock, held by ${out%%$'\n'*}" >&2
-    said=1 && sleep 5
+    holder=${out#*held by } && holder=${holder%%$'\n'*}
+    [ $waited -lt 600 ] || { echo "setup: apt's lock is still held by $holder after 10 minutes; stopping." >&2 && exit 1; }
+    [ $waited -gt 0 ] || echo "setup: waiting for apt's lock (up to 10 minutes), held by $holder" >&2
+    sleep 5 && waited=$((waited + 5))
 done
 simulate() { apt-get -s install --no-install-recommends "$@" 2>/dev/null; }
 plan=$(simulate "${missing[@]}") || true
@@ -85,7 +88,7 @@ removed=$(awk '/^Remv / { printf " %s", $2 }' <<<"$plan")
 [ -z "$removed" ] || { echo "setup: installing ${missing[*]} would remove$removed; stopping." >&2 && exit 1; }
 echo "setup: installing ${missing[*]}" >&2
 "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y --no-install-recommends --no-remove \
-    -o DPkg::Lock::Timeout=3600 install "${missing[@]}"
+    -o DPkg::Lock::Timeout=600 install "${missing[@]}"
 # What a new package may start on its own (a unit it can enable, an init script
 # for the multi-user runlevels) and what it adds to a desktop (a session on the
 # login screen, an entry a desktop session starts) is named, and left to the

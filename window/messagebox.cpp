@@ -74,8 +74,8 @@ void showMessageBox(const std::u16string& text, const std::u16string& title) {
     // A fixed size (QMessageBox's own) and a title bar with no maximise.
     CodedBox box(QMessageBox::NoIcon, QString::fromStdU16String(title),
                  QString::fromStdU16String(text), QMessageBox::Ok, over,
-                 Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
-                     Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                 Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                     Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     if (window) box.setFont(window->font());
     if (window && !over) box.setScreen(window->screen());
     box.setObjectName(QStringLiteral("codedMessage"));

@@ -14,9 +14,10 @@ namespace window {
 // centred on the screen before (the start-up lookup's).
 void showMessageBox(const std::u16string& text, const std::u16string& title);
 
-// While it lives, message boxes come up over `window`, the window whose
-// command is running, whichever window has the focus: the box is its child
-// (on X11, transient for it), and the window need not be shown yet.
+// While it lives, message boxes belong to `window`, the window whose command
+// is running, whichever window has the focus: in its font, and once it is
+// shown, its child (on X11, transient for it) and over it; before it is shown,
+// without a parent, centred on the screen it will open on.
 class MessageParent {
   public:
     explicit MessageParent(QWidget* window);
