@@ -56,9 +56,10 @@ resolver and fills in the other.")
 include(CPack)
 
 # The installed files and the package as a distribution would judge them; made
-# from the release build (the bench preset), as only that one is hardened.
+# from the release build (the package preset), as the presets' are hardened.
 if(HOSTIP_PACKAGE_TESTS)
     add_test(NAME install_and_package
              COMMAND ${HOSTIP_ISOLATE} ${PROJECT_SOURCE_DIR}/tests/package.sh ${CMAKE_BINARY_DIR} ${PROJECT_VERSION}
                      ${CMAKE_COMMAND} ${CMAKE_CPACK_COMMAND})
+    set_tests_properties(install_and_package PROPERTIES TIMEOUT 300)
 endif()

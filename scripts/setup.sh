@@ -20,7 +20,7 @@ package | test | bench) needs+=(dpkg-dev=cmd:dpkg-shlibdeps file=cmd:file) ;;&
 test | bench)
     needs+=(
         qt6-base-private-dev=- locales=- # window tests
-        libgtest-dev=pc:gtest libbenchmark-dev=pc:benchmark
+        libgtest-dev=pc:gtest
         clang=cmd:clang++ libclang-rt-dev=- # fuzzing
         util-linux=cmd:unshare iproute2=cmd:ip dnsmasq-base=cmd:dnsmasq # resolver sandbox, DNS server
         xvfb=cmd:xvfb-run xauth=cmd:xauth x11-utils=cmd:xwininfo imagemagick=cmd:compare
@@ -30,7 +30,7 @@ test | bench)
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
         lintian=cmd:lintian devscripts=cmd:hardening-check qt6-gtk-platformtheme=- # GNOME's font, colours
     ) ;;&
-bench) needs+=(hyperfine=cmd:hyperfine) ;;
+bench) needs+=(libbenchmark-dev=pc:benchmark hyperfine=cmd:hyperfine) ;;
 '' | package | test) ;;
 *) echo "usage: scripts/setup.sh [package|test|bench] [PACKAGE...]" >&2 && exit 2 ;;
 esac

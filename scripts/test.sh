@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the normal build, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, the core and
-# window suites under ThreadSanitizer, the release build with its benchmarks
-# (where the compiler warns differently) and the install and package checks,
-# then each fuzz target for a bounded time.
+# window suites under ThreadSanitizer, the release build (where the compiler
+# warns differently) with the install and package checks, then each fuzz
+# target for a bounded time. The benchmarks are built where they run,
+# scripts/bench.sh.
 #
 #   scripts/test.sh [PRESET...]   all of them when none is named
 #
@@ -19,7 +20,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(dev asan tsan bench fuzz)
+[ ${#presets[@]} -gt 0 ] || presets=(dev asan tsan package fuzz)
 cross=() # the cross presets' packages
 for preset in "${presets[@]}"; do
     case "$preset" in

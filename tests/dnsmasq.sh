@@ -34,9 +34,7 @@ dnsmasq --keep-in-foreground --conf-file=/dev/null --no-hosts --addn-hosts="$dir
     --local=/dns.test/ --local=/53.10.in-addr.arpa/ --listen-address=127.0.0.1 --bind-interfaces \
     --port=53 --user= --group= --pid-file= --log-facility="$dir/log" "${records[@]}" &
 pid=$!
-for _ in $(seq 6000); do # while it lives: a busy machine may take its time
-    ss -ltn 2>/dev/null | grep '127.0.0.1:53 ' >/dev/null && break
-    kill -0 "$pid" 2>/dev/null || { cat "$dir/log" >&2; exit 1; }
-    sleep 0.05
-done
+. "$(dirname "$0")/lib.sh"
+listening() { ss -ltn | grep '127.0.0.1:53 '; }
+waitfor "$pid" listening || { cat "$dir/log" >&2 && exit 1; }
 "$@"

@@ -22,6 +22,6 @@ kept=()
 for name in TMPDIR ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS TSAN_OPTIONS $(compgen -e GTEST_); do
     [ -z "${!name+set}" ] || kept+=("$name=${!name}")
 done
-user=$(id -un)
+user=$(id -un 2>/dev/null || id -u) # a uid may have no name
 env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin LANG=C.UTF-8 \
     USER="$user" LOGNAME="$user" HOME="$home" XDG_RUNTIME_DIR="$home/run" "${kept[@]}" "$@"

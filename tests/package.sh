@@ -13,18 +13,7 @@ data=$(cd "$(dirname "$0")/../data" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 id=io.github.hostip.HostIP
-passed=0 failed=0
-
-check() { # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if out=$("$@" 2>&1); then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAILED: %s\n%s\n' "$what" "$out"
-    fi
-}
+. "$(dirname "$0")/lib.sh"
 
 # --- cmake --install
 prefix=$work/prefix
@@ -102,5 +91,4 @@ check "the presets' hardening, beside CXXFLAGS=-pipe" flags 'export CXXFLAGS=-pi
 check "CPPFLAGS with two -isystem: as written" \
     flags "export CPPFLAGS='-isystem /opt/a -isystem /opt/b'" '' "$ours" "-isystem /opt/a -isystem /opt/b"
 
-echo "package: $passed passed, $failed failed"
-[ "$failed" = 0 ]
+finish package
