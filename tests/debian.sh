@@ -1,36 +1,19 @@
 #!/usr/bin/env bash
 # What a newcomer's machine does with the README's two commands, on a fresh
-# minimal Debian: made from Debian's archive with debootstrap (no debug
-# symbols, nothing this machine happens to have), the committed HEAD cloned
-# into it, the run command with no display (it must build, then point to
-# Xvfb), the README's recipe for the .deb, then the test command. After them,
-# no service that they brought in may be enabled, and no policy-rc.d may be
-# there. Then, as on another distribution, apt and dpkg are taken away: the
-# run command must still build (link hostip again), and with cmake gone too,
-# stop at once and name it.
+# Debian made from Debian's archive with debootstrap, the committed HEAD cloned
+# into it (docs/testing.md says what each step checks):
 #
 #   sudo tests/debian.sh [--user-machine] SUITE [PRESET...]
 #   sudo MIRROR=URL tests/debian.sh ...   on a machine whose apt knows no Debian mirror
 #
-# SUITE is a Debian suite: bookworm, trixie, testing (forky today). The PRESETs
-# go to the test command; all of them when none is named. Needs root; build/
-# and the log stay the checkout owner's.
-#
-# The run command runs as a user with sudo, the test command as root (as CI
-# does). With --user-machine the root is more like a user's own machine:
-# systemd as init with a user session's pieces (systemd-sysv, dbus-user-session,
-# libpam-systemd), updates pending (systemd's packages one revision behind the
-# archive, written so in dpkg's status), an X server, and the user with sudo
-# logged in to a GNOME session on X11 (a live display and a session bus of the
-# user's own, a runtime folder, GNOME's variables, a dark GTK theme with an 11 pt
-# font) runs both commands there in a login shell, with Debian's user PATH: the
-# run command's window must come up on the session's display; then
-# `scripts/setup.sh test systemd-container`, which needs systemd upgraded, must
-# install it and leave systemd installed. Everything runs in a mount and PID namespace of its own, so every
-# mount and every process the run left behind is gone when it ends, however it
-# ends. The bare root and the downloaded packages are kept in
-# /var/cache/hostip-debian, as CI systems cache images; each run starts from a
-# fresh copy of the bare root, so nothing of an earlier run is in it.
+# SUITE: bookworm, trixie, testing. The PRESETs go to the test command; all of
+# them when none is named. A minimal root runs the run command with no display;
+# with --user-machine the root has systemd as init, updates pending and a user
+# logged in to a GNOME session on X11, who runs both commands there. Both make
+# the README's .deb, check that nothing new is enabled, and take apt, dpkg and
+# cmake away. All of it in mount and PID namespaces of its own; the bare root
+# and the packages are cached in /var/cache/hostip-debian. build/ and the log
+# stay the checkout owner's.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 machine=bare

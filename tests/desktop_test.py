@@ -1,23 +1,13 @@
 #!/usr/bin/python3
 """The real hostip on a real X server, as a desktop sees it.
 
-Run by tests/desktop.sh: inside the resolver sandbox with DNS, under Xvfb with
-openbox, on a session bus of its own. It answers DNS questions on 127.0.0.1:53
-with silence, so a name that is not in the hosts file stalls for as long as
-the resolver keeps trying (resolv.conf: timeout 5 s, 2 attempts, as glibc's
-defaults). It checks and prints:
-
-  * the start-up lookup's message (hostip nowhere.test): before the window,
-    centred on the screen; then each message box wide enough for its code and
-    the title bar's buttons, of a fixed size and with no maximise;
-  * the accessibility tree: every object named, the window a frame named by
-    its title, the separator out of the tree;
-  * during a stall: the CPU it uses when left alone, the window's answer to
-    _NET_WM_PING, its repaint after being uncovered, an AT-SPI read of the
-    address field; then "9001", over the window, and what was typed and clicked
-    meanwhile dropped;
-  * closing the window during a stall: how soon it is gone, and the process;
-  * what Orca, the screen reader, says through the steps a blind user takes.
+Run by ctest: in the resolver sandbox, under Xvfb with openbox, on a session
+bus of its own; DNS on 127.0.0.1:53 is silent for the stalled name, so its
+lookup waits as long as the resolver keeps trying (glibc's defaults).
+Checks the start-up's message box, the accessibility tree, the window during
+a stall (CPU, pings, repaint, an AT-SPI read, the message over the window while
+another application has the focus), a close during a stall, and what Orca says
+as a blind user goes along.
 """
 import datetime
 import os
@@ -51,6 +41,18 @@ START = 180.0
 BOX_WIDTH, BOX_ON_SCREEN, BOX_ON_WINDOW = 180, 10, 24
 
 failures = []
+
+
+def waitfor(found, alive=None, timeout=START, every=0.05):
+    """What `found` returns once it is not None, asked `every` seconds while the
+    process `alive` (if given) lives, for `timeout` seconds at most; else None."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end and (alive is None or alive.poll() is None):
+        result = found()
+        if result is not None:
+            return result
+        time.sleep(every)
+    return None
 
 
 def check(ok, what):
@@ -90,15 +92,11 @@ class Screen:
         self.root.change_attributes(event_mask=X.StructureNotifyMask)
 
     def find(self, title, alive=None, timeout=START):
-        """The client window whose WM_NAME is `title`, once it is mapped; waited
-        for while the process `alive` (if given) lives."""
-        end = time.monotonic() + timeout
-        while time.monotonic() < end and (alive is None or alive.poll() is None):
+        """The client window whose WM_NAME is `title`, once it is mapped."""
+        def mapped():
             w = self._search(self.root, title)
-            if w is not None and w.get_attributes().map_state == X.IsViewable:
-                return w
-            time.sleep(0.02)
-        return None
+            return w if w is not None and self.viewable(w) else None
+        return waitfor(mapped, alive, timeout)
 
     def _search(self, w, title):
         try:
@@ -206,11 +204,8 @@ class Screen:
         cover.destroy()
         self.d.sync()
         start = time.monotonic()
-        while time.monotonic() - start < 3.0:
-            if same(shot()):
-                return time.monotonic() - start
-            time.sleep(0.005)
-        return None
+        return waitfor(lambda: time.monotonic() - start if same(shot()) else None, timeout=3.0,
+                       every=0.005)
 
 
 def check_box(screen, box, over, what, place):
@@ -236,52 +231,31 @@ def differing(a, b):
 
 
 def accessible_app(name, alive):
-    """The application `name` on the accessibility bus, waited for while the
-    process `alive` lives."""
-    end = time.monotonic() + START
-    while time.monotonic() < end and alive.poll() is None:
+    """The application `name` on the accessibility bus."""
+    def there():
         desktop = Atspi.get_desktop(0)
-        for i in range(desktop.get_child_count()):
-            app = desktop.get_child_at_index(i)
-            if app is not None and app.get_name() == name:
-                return app
-        time.sleep(0.1)
-    return None
+        apps = (desktop.get_child_at_index(i) for i in range(desktop.get_child_count()))
+        return next((a for a in apps if a is not None and a.get_name() == name), None)
+    return waitfor(there, alive)
 
 
-def walk(node, depth=0):
-    yield depth, node
+def walk(node):
+    yield node
     for i in range(node.get_child_count()):
-        yield from walk(node.get_child_at_index(i), depth + 1)
+        yield from walk(node.get_child_at_index(i))
 
 
-def check_accessibility_tree(app):
+def main_frame(app):
+    """The window in the accessibility tree: a frame named by its title (the
+    tree below it is the window suite's to check)."""
     frames = [app.get_child_at_index(i) for i in range(app.get_child_count())]
-    main = [f for f in frames if f.get_name() == TITLE]
-    check(len(main) == 1, "the window is in the tree, named by its title")
-    if not main:
-        return None
-    frame = main[0]
-    check(frame.get_role() == Atspi.Role.FRAME,
-          "the window's role is frame (got %s)" % frame.get_role_name())
-    seen = []
-    for depth, node in walk(frame):
-        role, name = node.get_role(), node.get_name()
-        print("  " * depth + "%s %r" % (node.get_role_name(), name))
-        seen.append((role, name))
-        check(bool(name), "%s at depth %d has a name" % (node.get_role_name(), depth))
-    # Roles, not their names: a push button reads "push button" up to
-    # at-spi2-core 2.46 (Debian 12) and "button" in later ones.
-    R = Atspi.Role
-    expected = {(R.FRAME, TITLE), (R.LABEL, "Hostname:"), (R.LABEL, "IP:"),
-                (R.TEXT, "Hostname:"), (R.TEXT, "IP:"),
-                (R.PUSH_BUTTON, "Resolve IP -->"), (R.PUSH_BUTTON, "<-- Resolve Hostname")}
-    check(set(seen) == expected, "exactly the window, two labels, two fields, two buttons")
-    return frame
+    main = [f for f in frames if f.get_name() == TITLE and f.get_role() == Atspi.Role.FRAME]
+    check(len(main) == 1, "the window is in the tree, a frame named by its title")
+    return main[0] if main else None
 
 
 def field(frame, name):
-    for _, node in walk(frame):
+    for node in walk(frame):
         if node.get_role() == Atspi.Role.TEXT and node.get_name() == name:
             return node
     return None
@@ -327,7 +301,7 @@ ORCA_STEPS = [
 def screen_reader_walk(hostip, screen, env):
     """Runs Orca headless (no synthesiser: its debug log has what it would say)
     and a fresh hostip, walks ORCA_STEPS and checks what was said in each."""
-    log = os.path.join(os.environ["HOME"], "orca.log")  # desktop.sh's home of the run's own
+    log = os.path.join(os.environ["HOME"], "orca.log")  # the home tests/isolate.sh gives the run
     orca = subprocess.Popen(["orca", "-u", os.environ["HOME"], "--debug-file", log],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     app = None
@@ -385,13 +359,15 @@ def main():
     wm = subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-    app_proc = subprocess.Popen([hostip, "nowhere.test"], env=env)
+    # Qt's own options are no options here: the whole command line is one name.
+    app_proc = subprocess.Popen([hostip, "-platform", "bogus", "-reverse"], env=env)
     screen = Screen()
     try:
         # The start-up lookup's message comes before the window, in the middle
         # of the screen, where the window is not yet.
         box = screen.find("9001", app_proc)
-        check(box is not None, "the start-up lookup's \"9001\" comes first, within %d s" % START)
+        check(box is not None, "the start-up lookup of \"-platform bogus -reverse\": \"9001\" first,"
+              " within %d s" % START)
         if box is None:
             return
         check_box(screen, box, screen.root, "the screen", BOX_ON_SCREEN)
@@ -410,7 +386,7 @@ def main():
 
         app = accessible_app("hostip", app_proc)
         check(app is not None, "hostip is on the accessibility bus")
-        frame = check_accessibility_tree(app) if app else None
+        frame = main_frame(app) if app else None
         ip_field = field(frame, "IP:") if frame else None
 
         # Left alone while the resolver waits, hostip uses no more CPU than
@@ -425,10 +401,6 @@ def main():
         print("figure: %.2f s of CPU used in 2 s of waiting, %.2f s in 2 s idle" % (used, idle))
         check(used <= idle + LIMITS["idle"],
               "at most %.2f s more CPU in 2 s of waiting than idle" % LIMITS["idle"])
-        # Typed and clicked blind while it waits: dropped once the message comes.
-        screen.type("zz")
-        screen.click(x + 200, y + 48)  # the other button, "<-- Resolve Hostname"
-        xtest.fake_input(screen.d, X.MotionNotify, x=790, y=590)  # off it: no hover later
         # The user turns to another application while the lookup waits.
         other = screen.other_application()
         focus = screen.d.get_input_focus().focus
@@ -477,24 +449,8 @@ def main():
         other.destroy()
         screen.activate(box)
         time.sleep(0.3)
-        if app is not None:
-            alerts = [app.get_child_at_index(i) for i in range(app.get_child_count())]
-            alerts = [a for a in alerts if a.get_name() == "9001"]
-            nodes = [n for a in alerts for _, n in walk(a)]
-            check(len(alerts) == 1 and alerts[0].get_role() == Atspi.Role.ALERT
-                  and alerts[0].get_description() == "Can't resolve hst"
-                  and "Can't resolve hst" not in [n.get_name() for n in nodes],
-                  "the message is an alert described, once, as \"Can't resolve hst\"")
-            ok = [n for n in nodes if n.get_role() == Atspi.Role.PUSH_BUTTON]
-            check(len(ok) == 1 and ok[0].get_state_set().contains(Atspi.StateType.FOCUSED),
-                  "its one button, OK, has the focus")
         screen.key("Return")  # OK
         time.sleep(0.5)
-        host = Atspi.Text.get_text(field(frame, "Hostname:"), 0, -1) if frame else None
-        questions = {q[12:] for q in asked}  # all but the ID: resent, it is one question
-        check(screen.find("9002", timeout=1.0) is None and host == STALLED_NAME
-              and len(questions) == 1, "input given during the wait is dropped with the message:"
-              " no \"9002\", the host field reads %r, %d question(s)" % (host, len(questions)))
 
         # Alt+F4, openbox's close, during a stall.
         start_stalled_lookup(screen, w)

@@ -1,19 +1,10 @@
 #!/usr/bin/env bash
-# Where hostip can and cannot open its window, and what it looks like there,
-# with the real program in the resolver sandbox:
-#   - natively on Wayland (weston's headless backend): it starts, draws and
-#     carries its title and its fixed size, and stays so when maximise is asked;
-#   - on Wayland without Qt's Wayland plugin (masked by a bind mount inside the
-#     sandbox): with no X display it says which package is missing and exits 1,
-#     unless QT_QPA_PLATFORM_PLUGIN_PATH names a folder that has it; with an X
-#     display (Xvfb) it opens there instead;
-#   - on X (Xvfb): Qt's options are no options, and pictures of the window at
-#     100 % and 200 %, a coded message box, and the window with the desktop's
-#     font at 16 pt and with a dark theme as GNOME hands them to Qt (GTK's
-#     settings, tests/gtk/, read by Qt's GTK platform theme), each of its size,
-#     shape or brightness; the pictures land in OUT_DIR;
-#   - with DISPLAY naming an X server that is not there: exit 1 and a message.
-# None of these may abort.
+# Where hostip can and cannot open its window, and how it looks there, with
+# the real program in the resolver sandbox: natively on Wayland (weston,
+# headless), on Wayland without Qt's Wayland plugin (masked by a bind mount),
+# on X (Xvfb) with its pictures in OUT_DIR (at 100 % and 200 %, a message box,
+# GTK's settings from tests/gtk/ read by Qt's GTK platform theme), and with an
+# X display that is not there. docs/testing.md says what each part checks.
 #
 #   tests/displays.sh HOSTIP_BINARY WINDOW_TESTS OUT_DIR QT_PLUGIN_DIR
 set -uo pipefail
@@ -112,15 +103,6 @@ check "Wayland without its plugin, with X: the window opens on X" waitfor "$app"
 cat "$work/fallback.err" >&2
 stopped "$app"
 umount "$plugins"
-
-# --- Qt's own options are no options here: the whole command line is the name
-for line in "-platform bogus" "-reverse"; do
-    # shellcheck disable=SC2086 # the words are the point
-    DISPLAY=$x "$hostip" $line 2>/dev/null &
-    app=$!
-    check "\"hostip $line\" looks \"$line\" up and says 9001" waitfor "$app" onx 9001
-    stopped "$app"
-done
 
 # --- pictures on X
 # shot NAME TITLE SIZE|- [NAME=VALUE...] -- ARGS...: hostip's picture, trimmed

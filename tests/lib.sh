@@ -1,15 +1,10 @@
-# What the shell suites share; sourced.
-#
-# check WHAT COMMAND...: runs the command and counts it; what it printed is
-# shown when it fails. finish NAME: the closing count, and the suite's status.
-#
-# waitfor PID COMMAND...: until the command succeeds, while the process PID
-# lives, for at most WAIT seconds: a loaded machine starts a window, weston or
-# a DNS server in a few seconds, 180 leaves a wide margin. A wait that runs out
-# names what never came, and every later wait of the suite fails at once, so a
+# What the shell suites share; sourced. A loaded machine starts a window,
+# weston or a DNS server in seconds: 180 leaves a wide margin. A wait that runs
+# out names what never came, and the suite's later waits fail at once, so a
 # program that hangs fails its suite within one wait.
 WAIT=180
 passed=0 failed=0 gave_up=
+# check WHAT COMMAND...: runs and counts it; what it printed shows if it fails
 check() {
     local what=$1 log
     shift
@@ -21,6 +16,7 @@ check() {
     fi
     rm -f "$log"
 }
+# waitfor PID COMMAND...: until the command succeeds, while the process lives
 waitfor() {
     local pid=$1 end=$((SECONDS + WAIT))
     shift
@@ -34,6 +30,7 @@ waitfor() {
 # bounded COMMAND...: the command, ended after WAIT seconds (not run at all
 # once a wait ran out)
 bounded() { [ -z "$gave_up" ] && timeout "$WAIT" "$@"; }
+# finish NAME: the closing count, and the suite's status
 finish() {
     echo "$1: $passed passed, $failed failed"
     [ "$failed" = 0 ]

@@ -19,8 +19,6 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -31,6 +29,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <memory>
+#include <set>
 #include <sys/wait.h>
 
 using namespace testing_support;
@@ -128,14 +127,18 @@ TEST_F(Window, StartUpLooksUpTheCommandLine) {
 
 TEST_F(Window, PasteLongerThanAFieldHoldsIsCutAndLookedUpAsShown) {
     frmMail form(u"localhost");
+    // Pasted after 64,000 characters: Qt copies what room is left once for
+    // each character it inserts, which a sanitizer makes take minutes.
     const std::pair<const char*, QString> pastes[] = {
         {"txtHost", QString(16 << 20, u'a')}, {"txtIP", QStringLiteral("1.").repeated(8 << 20)}};
     for (const auto& [name, pasted] : pastes) {
         auto* field = child<QLineEdit>(form, name);
+        field->setText(pasted.left(64000));
+        field->end(false);
         QApplication::clipboard()->setText(pasted);
-        field->selectAll();
         field->paste();
-        EXPECT_EQ(field->text(), pasted.left(frmMail::FieldLength)) << name;
+        EXPECT_EQ(field->text(), pasted.left(64000) + pasted.left(frmMail::FieldLength - 64000))
+            << name;
         QTest::keyClick(field, Qt::Key_Return);
     }
     EXPECT_EQ(recorder.messages,
@@ -174,35 +177,6 @@ TEST_F(Window, SocketLibraryOpensAtLoadAndClosesOnceAtUnload) {
     }
     EXPECT_EQ(wsock32::WSACleanup(), 0) << "the test's own start is still open";
     EXPECT_EQ(wsock32::WSACleanup(), wsock32::WsaNotInitialised);
-}
-
-TEST_F(Window, EnterAndClicksRunTheirColumnsLookup) {
-    frmMail form(u"localhost");
-    auto* txtHost = child<QLineEdit>(form, "txtHost");
-    auto* txtIP = child<QLineEdit>(form, "txtIP");
-    QSignalSpy hostEnter(txtHost, &QLineEdit::returnPressed);
-
-    txtHost->setText(QStringLiteral("example.test"));
-    QTest::keyClick(txtHost, Qt::Key_Return);
-    EXPECT_EQ(txtIP->text(), QStringLiteral("10.0.0.7"));
-    EXPECT_EQ(hostEnter.count(), 1) << "the Enter key still reaches the field";
-
-    txtIP->setText(QStringLiteral("127.0.0.1"));
-    QTest::keyClick(txtIP, Qt::Key_Enter, Qt::KeypadModifier);
-    EXPECT_EQ(txtHost->text(), QStringLiteral("localhost"));
-
-    txtHost->setText(QStringLiteral("example.test"));
-    QTest::mouseClick(child<QPushButton>(form, "cmdGetIP"), Qt::LeftButton);
-    EXPECT_EQ(txtIP->text(), QStringLiteral("10.0.0.7"));
-
-    QTest::mouseClick(child<QPushButton>(form, "cmdGetHost"), Qt::LeftButton);
-    EXPECT_EQ(txtHost->text(), QStringLiteral("example.test"));
-
-    const auto asked = net.fake->askedNames.size();
-    QTest::keyClick(txtHost, Qt::Key_A);
-    QTest::keyClick(txtHost, Qt::Key_Tab);
-    EXPECT_EQ(net.fake->askedNames.size(), asked) << "other keys do not look anything up";
-    EXPECT_TRUE(recorder.messages.empty());
 }
 
 // Runs `trigger`, which starts a lookup that the fake resolver holds back,
@@ -393,33 +367,6 @@ TEST_F(Window, ClosingDuringALookupClosesAtOnceAndLeavesTheResolverBehind) {
     }
 }
 
-// A control's text (the longest address, in a field) and the room its style
-// leaves for it.
-struct OpenButton : QPushButton {
-    using QPushButton::initStyleOption;
-};
-struct OpenField : QLineEdit {
-    using QLineEdit::initStyleOption;
-};
-std::pair<QString, QRect> textAndRoom(QWidget* widget) {
-    if (auto* button = qobject_cast<QPushButton*>(widget)) {
-        QStyleOptionButton option;
-        (button->*&OpenButton::initStyleOption)(&option);
-        return {button->text(),
-                button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button)};
-    }
-    if (auto* field = qobject_cast<QLineEdit*>(widget)) {
-        QStyleOptionFrame option;
-        (field->*&OpenField::initStyleOption)(&option);
-        // Inside the style's frame a line edit keeps 2 pixels each side, 1 above and below.
-        return {QStringLiteral("255.255.255.255"),
-                field->style()
-                    ->subElementRect(QStyle::SE_LineEditContents, &option, field)
-                    .adjusted(2, 1, -2, -1)};
-    }
-    return {qobject_cast<QLabel*>(widget)->text(), widget->rect()};
-}
-
 TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
     const QFont desktop = QApplication::font();
     struct Row {
@@ -460,19 +407,15 @@ TEST_F(Window, LayoutFollowsTheTwipGridScaledToTheDesktopsText) {
             EXPECT_LE((r.topLeft() - want.topLeft()).manhattanLength(), 2) << row.name;
             EXPECT_NEAR(r.height(), want.height(), 1) << row.name;
             EXPECT_NEAR(r.width(), row.rect.width() > 1 ? want.width() : 1, 1) << row.name;
-            if (row.rect.width() == 1) continue; // the line, one pixel wide
             // Every caption and field text fits its control, as its style draws it.
-            const auto [text, room] = textAndRoom(widget);
-            const QFontMetrics fm(widget->font());
-            EXPECT_LE(fm.horizontalAdvance(text), room.width()) << row.name;
-            EXPECT_LE(fm.height(), room.height()) << row.name;
+            EXPECT_TRUE(row.rect.width() == 1 || window::fits(widget)) << row.name;
         }
     }
     setDesktopFont(desktop);
     EXPECT_EQ(form.size(), QSize(282, 57));
 }
 
-TEST_F(Window, KeyboardAloneReachesEverythingInOrder) {
+TEST_F(Window, KeysAndClicksRunTheirColumnsLookup) {
     frmMail form(u"localhost");
     form.show();
     form.activateWindow();
@@ -485,27 +428,49 @@ TEST_F(Window, KeyboardAloneReachesEverythingInOrder) {
     }
     EXPECT_EQ(order, (QStringList{"txtHost", "txtIP", "cmdGetIP", "cmdGetHost", "txtHost"}));
 
-    // Space, Return and keypad Enter on a focused button run it.
+    // Enter in a field, a click, or Space, Return or keypad Enter on a focused
+    // button: one lookup of its column, into the other.
+    auto* txtHost = child<QLineEdit>(form, "txtHost");
+    QSignalSpy hostEnter(txtHost, &QLineEdit::returnPressed);
     struct Row {
-        const char* button;
-        Qt::Key key;
+        const char* widget;
+        int key; // 0: a click
         Qt::KeyboardModifiers modifiers;
+        bool getsIP;
     };
     const Row rows[] = {
-        {"cmdGetHost", Qt::Key_Space, Qt::NoModifier},
-        {"cmdGetHost", Qt::Key_Return, Qt::NoModifier},
-        {"cmdGetIP", Qt::Key_Return, Qt::NoModifier},
-        {"cmdGetIP", Qt::Key_Enter, Qt::KeypadModifier},
+        {"txtHost", Qt::Key_Return, Qt::NoModifier, true},
+        {"txtIP", Qt::Key_Enter, Qt::KeypadModifier, false},
+        {"cmdGetIP", 0, Qt::NoModifier, true},
+        {"cmdGetHost", 0, Qt::NoModifier, false},
+        {"cmdGetHost", Qt::Key_Space, Qt::NoModifier, false},
+        {"cmdGetHost", Qt::Key_Return, Qt::NoModifier, false},
+        {"cmdGetIP", Qt::Key_Return, Qt::NoModifier, true},
+        {"cmdGetIP", Qt::Key_Enter, Qt::KeypadModifier, true},
+    };
+    const auto asked = [&] {
+        return net.fake->askedNames.size() + net.fake->askedAddresses.size();
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(std::string(row.button) + " key " + std::to_string(row.key));
-        const auto asked = net.fake->askedNames.size() + net.fake->askedAddresses.size();
-        child(form, row.button)->setFocus();
-        QTest::keyClick(QApplication::focusWidget(), row.key, row.modifiers);
-        EXPECT_EQ(net.fake->askedNames.size() + net.fake->askedAddresses.size(), asked + 1);
-        EXPECT_EQ(text(form, "txtHost"), u"localhost");
-        EXPECT_EQ(text(form, "txtIP"), u"127.0.0.1");
+        SCOPED_TRACE(std::string(row.widget) + " key " + std::to_string(row.key));
+        txtHost->setText(QStringLiteral("example.test"));
+        child<QLineEdit>(form, "txtIP")->setText(QStringLiteral("127.0.0.1"));
+        const auto before = asked();
+        QWidget* widget = child(form, row.widget);
+        widget->setFocus();
+        if (row.key)
+            QTest::keyClick(widget, Qt::Key(row.key), row.modifiers);
+        else
+            QTest::mouseClick(widget, Qt::LeftButton);
+        EXPECT_EQ(asked(), before + 1);
+        EXPECT_EQ(text(form, "txtHost"), row.getsIP ? u"example.test" : u"localhost");
+        EXPECT_EQ(text(form, "txtIP"), row.getsIP ? u"10.0.0.7" : u"127.0.0.1");
     }
+    EXPECT_EQ(hostEnter.count(), 1) << "the Enter key still reaches the field";
+    const auto before = asked();
+    QTest::keyClick(txtHost, Qt::Key_A);
+    QTest::keyClick(txtHost, Qt::Key_Tab);
+    EXPECT_EQ(asked(), before) << "other keys do not look anything up";
     EXPECT_TRUE(recorder.messages.empty());
 }
 
@@ -551,14 +516,21 @@ TEST_F(Window, FixedSizeWindowRefusesToBeMaximised) {
 
 TEST_F(Window, FieldsAreNamedByTheirLabelsForAssistiveTools) {
     frmMail form(u"localhost");
-    const auto name = [&](const char* widget) {
-        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(child(form, widget));
-        return iface ? iface->text(QAccessible::Name) : QString();
-    };
-    EXPECT_EQ(name("txtHost"), QStringLiteral("Hostname:"));
-    EXPECT_EQ(name("txtIP"), QStringLiteral("IP:"));
-    EXPECT_EQ(name("cmdGetIP"), QStringLiteral("Resolve IP -->"));
-    EXPECT_EQ(name("cmdGetHost"), QStringLiteral("<-- Resolve Hostname"));
+    // The tree a screen reader walks: the window named by its title, and its
+    // controls, each named, the separator left out.
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    EXPECT_EQ(window->text(QAccessible::Name), form.windowTitle());
+    std::set<std::pair<QAccessible::Role, QString>> seen;
+    for (int i = 0; i < window->childCount(); ++i)
+        seen.insert({window->child(i)->role(), window->child(i)->text(QAccessible::Name)});
+    using A = QAccessible;
+    EXPECT_EQ(seen, (decltype(seen){{A::StaticText, "Hostname:"},
+                                    {A::StaticText, "IP:"},
+                                    {A::EditableText, "Hostname:"},
+                                    {A::EditableText, "IP:"},
+                                    {A::Button, "Resolve IP -->"},
+                                    {A::Button, "<-- Resolve Hostname"}}));
+    EXPECT_EQ(window->childCount(), 6);
 
     // A screen reader builds the line it reads from the attribute runs: one
     // run over the whole text, at every offset (an empty one cuts the line).

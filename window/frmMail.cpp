@@ -37,9 +37,27 @@ QRect scaled(const QRect& twips, double scale) {
                  px(twips.height(), scale));
 }
 
-// Whether a control's text (for a field, the longest address) fits the room
-// the control's style leaves for it at the control's present size and font.
-bool fits(const QWidget* widget) {
+QString qt(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+// A wait cursor for as long as a blocking lookup runs.
+class BusyCursor {
+  public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+template <class T> T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+} // namespace
+
+bool window::fits(const QWidget* widget) {
     QString text;
     QRect room = widget->rect();
     if (const auto* label = qobject_cast<const QLabel*>(widget)) {
@@ -63,26 +81,6 @@ bool fits(const QWidget* widget) {
     const QFontMetrics fm(widget->font());
     return fm.horizontalAdvance(text) <= room.width() && fm.height() <= room.height();
 }
-
-QString qt(const std::u16string& text) {
-    return QString::fromStdU16String(text);
-}
-
-// A wait cursor for as long as a blocking lookup runs.
-class BusyCursor {
-  public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
-template <class T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-} // namespace
 
 frmMail::frmMail(const std::u16string& commandLine, QWidget* parent)
     : QWidget(parent), Label1(named(new QLabel(QStringLiteral("Hostname:"), this), "Label1")),
@@ -165,8 +163,9 @@ void frmMail::layOut() {
         for (const auto& [widget, twips] : grid)
             widget->setGeometry(scaled(twips, scale));
         // At 2.7 times the text's, a font too odd to measure gives up.
-        if (step == 50 || std::all_of(std::begin(grid), std::end(grid),
-                                      [](const auto& control) { return fits(control.first); }))
+        if (step == 50 || std::all_of(std::begin(grid), std::end(grid), [](const auto& control) {
+                return window::fits(control.first);
+            }))
             break;
     }
     // The separator from (2115, 120) to (2115, 720); a fixed size, and no

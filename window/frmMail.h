@@ -16,6 +16,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace window {
+// Whether a control's text (for a field, the longest address) fits the room
+// the control's style leaves for it at the control's present size and font.
+bool fits(const QWidget* control);
+} // namespace window
+
 class frmMail : public QWidget {
     Q_OBJECT
 
