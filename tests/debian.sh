@@ -21,8 +21,7 @@ machine=bare
 suite=${1:?usage: tests/debian.sh [--user-machine] SUITE [PRESET...]}
 shift
 presets=("$@")
-# The Debian mirror this machine's own apt uses (a local one, a caching proxy),
-# or MIRROR where it has none.
+# The Debian mirror this machine's own apt uses, or MIRROR where it has none.
 mirror=${MIRROR:-$(apt-get indextargets --format '$(BASE_URI)' 'Label: Debian' 'Created-By: Packages' \
     2>/dev/null | sed 's|/dists/.*||' | sort -u | head -n 1)}
 [ -n "$mirror" ] || { echo "debian: this machine's apt has no Debian mirror: name one, MIRROR=URL $0 $*" >&2; exit 1; }
@@ -47,14 +46,12 @@ echo "debian $name: log in $log"
 say() { echo "debian $name: $*"; } # inside the namespaces, where the output is the log
 tell() { say "$@" | tee -a "$log"; }  # outside them
 
-# Whatever this leaves half made goes when it ends, however it ends. The
-# namespaces take their mounts with them (they never show out here); even so,
-# nothing is deleted through a mount.
+# Whatever this leaves half made goes when it ends, however it ends; never
+# through a mount (the namespaces take theirs with them).
 bare=$cache/$suite.tar
 tmp= work= inner=
 cleanup() {
-    # unshare takes no signal while its namespaces run. Killed, it takes their
-    # processes with it (--kill-child), and those are gone once the first one is.
+    # unshare takes no signal; killed, it takes the namespaces' processes along.
     if [ -n "$inner" ]; then
         local first
         first=$(pgrep -P "$inner" || true)
@@ -100,13 +97,11 @@ chmod 755 "$root" # debootstrap's folder was mktemp's, private to root
 git clone -q "$repo" "$root/home/newcomer/hostip"
 git -C "$root/home/newcomer/hostip" checkout -q --detach "$(git -C "$repo" rev-parse HEAD)"
 cp /etc/resolv.conf "$root/etc/resolv.conf" # to reach Debian's archive
-# The archive these machines reach can be a snapshot whose Release files have
-# passed their Valid-Until date (testing's do); apt refuses those otherwise. A
-# download that fails once (a mirror in the middle of its update) is tried again.
+# The archive may be a snapshot past its Valid-Until date (testing's are); a
+# download that fails once (a mirror amid its update) is tried again.
 printf 'Acquire::Check-Valid-Until "false";\nAcquire::Retries "3";\n' >"$root/etc/apt/apt.conf.d/99snapshot"
 
-# Runs inside the new namespaces: mounts what a booted system has, then the
-# two commands in the chroot.
+# Inside the new namespaces: what a booted system has mounted, then the commands.
 inside() {
     set -euo pipefail
     mount --bind "$root" "$root"
@@ -124,10 +119,9 @@ inside() {
         return "$status"
     }
     count() { in_root dpkg-query -W -f='.\n' | wc -l; }
-    # As newcomer (with the desktop session's variables, where there is one),
-    # with the root as the whole file system: pivot_root, not chroot, as a
-    # chrooted process may make no user namespace, and the resolver sandbox makes
-    # one for a user. Each into a folder of its own, as several run side by side.
+    # As newcomer (in the desktop session, where there is one), the root as the
+    # whole file system: pivot_root, as a chrooted process may make no user
+    # namespace (the resolver sandbox's), each into a folder of its own.
     as_newcomer() {
         unshare --mount --propagation private bash -c 'cd "$0" && host=$(mktemp -d -p . .host.XXXXXX) &&
             pivot_root . "$host" && umount -l "/$host" && rmdir "/$host" &&
@@ -161,9 +155,8 @@ inside() {
             systemd-sysv dbus-user-session libpam-systemd man-db xvfb xauth x11-utils >/dev/null
         printf '127.0.0.1\tlocalhost\n127.0.1.1\t%s\n::1\tlocalhost ip6-localhost ip6-loopback\n' \
             "$(cat "$root/etc/hostname")" >"$root/etc/hosts"
-        # Updates pending: systemd's packages one revision behind the archive.
-        # In dpkg's status each one's version, and every dependency on exactly
-        # that version, is lowered, so that dpkg and apt find it all consistent.
+        # Updates pending: systemd's packages one revision behind the archive, in
+        # dpkg's status, with every dependency on exactly that version lowered too.
         now=$(installed systemd) && now=${now#ii }
         if [[ $now =~ ^(.*[^0-9])([1-9][0-9]*)$ ]]; then
             old=${BASH_REMATCH[1]}$((BASH_REMATCH[2] - 1))
@@ -201,10 +194,8 @@ inside() {
         runs "built, then named xvfb-run and what to install for it" 'apt-get install xvfb' \
             bash -c "[ -x '$hostip' ] && chroot '$root' dpkg-query -W qt6-wayland"
     else
-        # The user logged in to a GNOME session on X11: a live X display and a
-        # session bus of the user's own, a runtime folder, GNOME's variables and
-        # a dark GTK theme with an 11 pt font. Both commands run in a login
-        # shell there (Debian's user PATH, from /etc/profile).
+        # The user in a GNOME session on X11, a dark GTK theme at 11 pt: both
+        # commands in a login shell there (Debian's user PATH, from /etc/profile).
         local uid
         uid=$(in_root id -u newcomer)
         install -d -m 700 -o "$uid" -g "$uid" "$root/run/user/$uid" "$root/home/newcomer/.config"
@@ -232,8 +223,7 @@ inside() {
     fi
     say "after the run command: $(count) packages"
 
-    # The README's recipe for the Debian package, as written, after the run
-    # command: it must make a package that apt installs.
+    # The README's .deb recipe, as written: it must make a package that apt installs.
     awk '/^### As a Debian package/ { on = 1 } on && /^```sh/ { code = 1; next } code && /^```/ { exit } code' \
         "$root/home/newcomer/hostip/README.md" >"$work/recipe"
     [ -s "$work/recipe" ] && timed "the README's .deb recipe (as newcomer, with sudo)" \
@@ -242,8 +232,7 @@ inside() {
             "$root/home/newcomer/hostip/CMakeLists.txt")" ] && say "the .deb recipe: installed, and hostip runs" ||
         { say "FAILED: the README's .deb recipe" && return 1; }
 
-    # The cross presets' architectures, added here only: the test command
-    # installs their packages where dpkg has them.
+    # The cross presets' architectures, whose packages the test command installs.
     local preset
     for preset in "${presets[@]}"; do
         [[ "$preset" != cross-* ]] || in_root dpkg --add-architecture "${preset#cross-}"
@@ -261,8 +250,7 @@ inside() {
     say "after the test command: $(count) packages"
     # This root has everything the tests need: none may have skipped itself.
     if grep -q '\*\*\*Skipped' "$log"; then say "FAILED: tests skipped" && status=1; fi
-    # Enabled since: only what set-up named as its package's own (man-db's
-    # daily timer, which lintian brings where man-db is not yet installed).
+    # Enabled since: only what set-up named as its package's own (man-db's timer).
     local link unit unnamed=
     for link in $(enabled | comm -13 "$work/enabled.before" -); do
         unit=${link##*/} && unit=${unit#S[0-9][0-9]}

@@ -10,14 +10,8 @@
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
-if [ "${1:-}" != --inside ]; then
-    exec "$here/sandbox.sh" "$0" --inside "$@"
-fi
-shift
-hostip=$1
-window_tests=$2
-out=$3
-plugins=$4/platforms
+[ "${1:-}" = --inside ] || exec "$here/sandbox.sh" "$0" --inside "$@"
+hostip=$2 window_tests=$3 out=$4 plugins=$5/platforms
 mkdir -p "$out"
 rm -f "$out"/*.png # no picture of an earlier run may pass for this one's
 work=$(mktemp -d)
@@ -50,9 +44,7 @@ settled() { westonshot "$work/empty.png" && westonshot "$work/again.png" && cmp 
 check "weston's shell has drawn" waitfor "${pids[0]}" settled
 WAYLAND_DISPLAY=wl-test WAYLAND_DEBUG=client "$hostip" localhost 2>"$work/wl.log" &
 app=$!
-# The requests' arguments, which read the same in every libwayland's debug log
-# (the object ids around them are written differently from 1.23 on).
-log=$work/wl.log
+log=$work/wl.log # the requests' arguments read alike in every libwayland's log
 check "on Wayland: the window carries its title" \
     waitfor "$app" grep -qF "set_title(\"$title\")" "$log"
 check "on Wayland: equal minimum and maximum size" \
@@ -61,11 +53,9 @@ check "on Wayland: it draws (weston's screen shows it)" waitfor "$app" drawn
 cp "$work/now.png" "$out/wayland.png" && echo "displays: $out/wayland.png"
 check "on Wayland: still running" kill -0 "$app"
 stopped "$app"
-# Maximise asked for as Qt's own title bar asks it. From Qt 6.7 on, Qt takes
-# the compositor's maximised size as it comes, so the window has to decline;
-# Qt 6.4 kept the window to its fixed size by itself.
-# (Leaks are not looked for here: Qt 6.8's Wayland integration leaves its
-# desktop services object at exit. The window suite looks for hostip's own.)
+# Maximise asked for as Qt's own title bar asks it (from Qt 6.7 on the window
+# must decline the compositor's maximised size). Leaks are the window suite's
+# to find: Qt 6.8's Wayland integration leaves one of its own at exit.
 check "on Wayland: maximise leaves the window 282x57, drawing and working" \
     env QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wl-test \
     ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$window_tests" \
