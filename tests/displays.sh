@@ -19,8 +19,7 @@ pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; umount "$plugins" 2>/dev/null; rm -rf "$work"' EXIT
 . "$here/lib.sh"
 title="HOST <-> IP {hostip}"
-# stopped PID: the process, ended
-stopped() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
+stopped() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; } # stopped PID: the process ended
 
 # --- Wayland, with Qt's Wayland plugin
 weston --backend=headless-backend.so --use-pixman --socket=wl-test --width=480 --height=200 \

@@ -35,7 +35,8 @@ int titleRoom(const QMessageBox& box) {
 // A box with no window under it, centred on the screen. Qt would centre it as
 // well, but knowing no window's frame yet, it guesses a 40 px title bar and
 // puts the box that much higher; centred here once its size is known, just
-// before it is mapped.
+// before it is first mapped, and never again: shown again (restored, say), it
+// stays where the user may have moved it.
 class CodedBox : public QMessageBox {
   public:
     using QMessageBox::QMessageBox;
@@ -47,9 +48,13 @@ class CodedBox : public QMessageBox {
     }
     void showEvent(QShowEvent* event) override {
         QMessageBox::showEvent(event); // sizes the box, then places it
-        if (!parentWidget() && screen())
+        if (!placed_ && !parentWidget() && screen())
             move(screen()->availableGeometry().center() - rect().center());
+        placed_ = true;
     }
+
+  private:
+    bool placed_ = false;
 };
 } // namespace
 
