@@ -102,13 +102,9 @@ class Screen:
         try:
             if w.get_wm_name() == title:
                 return w
-            for c in w.query_tree().children:
-                found = self._search(c, title)
-                if found is not None:
-                    return found
+            return next((f for f in (self._search(c, title) for c in w.query_tree().children) if f), None)
         except Exception:  # a window that went away while we looked
-            pass
-        return None
+            return None
 
     def size_and_actions(self, w):
         """A window's minimum and maximum size hints, and the actions the window
@@ -132,10 +128,8 @@ class Screen:
     def key(self, keysym_name, modifiers=()):
         codes = [self.d.keysym_to_keycode(XK.string_to_keysym(m)) for m in modifiers]
         code = self.d.keysym_to_keycode(XK.string_to_keysym(keysym_name))
-        for c in codes + [code]:
-            xtest.fake_input(self.d, X.KeyPress, c)
-        for c in [code] + codes[::-1]:
-            xtest.fake_input(self.d, X.KeyRelease, c)
+        for kind, c in [(X.KeyPress, c) for c in codes + [code]] + [(X.KeyRelease, c) for c in [code] + codes[::-1]]:
+            xtest.fake_input(self.d, kind, c)
         self.d.sync()
 
     def type(self, text):
@@ -144,8 +138,8 @@ class Screen:
 
     def click(self, x, y):
         xtest.fake_input(self.d, X.MotionNotify, x=x, y=y)
-        xtest.fake_input(self.d, X.ButtonPress, 1)
-        xtest.fake_input(self.d, X.ButtonRelease, 1)
+        for kind in (X.ButtonPress, X.ButtonRelease):
+            xtest.fake_input(self.d, kind, 1)
         self.d.sync()
 
     def activate(self, w):
@@ -175,14 +169,13 @@ class Screen:
         start = time.monotonic()
         w.send_event(msg, event_mask=0)
         self.d.flush()
-        while time.monotonic() - start < 3.0:
-            while self.d.pending_events():
-                e = self.d.next_event()
-                if (e.type == X.ClientMessage and e.client_type == protocols
-                        and e.data[1][0] == ping and e.data[1][1] == stamp):
-                    return time.monotonic() - start
-            time.sleep(0.002)
-        return None
+
+        def answered():
+            events = [self.d.next_event() for _ in range(self.d.pending_events())]
+            return time.monotonic() - start if any(
+                e.type == X.ClientMessage and e.client_type == protocols
+                and e.data[1][0] == ping and e.data[1][1] == stamp for e in events) else None
+        return waitfor(answered, timeout=3.0, every=0.002)
 
     def repaint_after_uncover(self, w):
         """Covers the window with another, uncovers it and returns the seconds
@@ -276,8 +269,7 @@ def cpu_used(pid):
 
 def start_stalled_lookup(screen, w):
     """Types the stalled name into the host field and presses Enter there."""
-    x, y, _, _ = screen.rect(w)
-    screen.click(x + 40, y + 25)  # the host field
+    screen.click(screen.rect(w)[0] + 40, screen.rect(w)[1] + 25)  # the host field
     time.sleep(0.1)
     screen.key("a", ["Control_L"])
     screen.type(STALLED_NAME)
@@ -391,8 +383,7 @@ def main():
 
         # Left alone while the resolver waits, hostip uses no more CPU than
         # left alone idle: the host field's blinking cursor, nothing else.
-        x, y, _, _ = screen.rect(w)
-        screen.click(x + 40, y + 25)
+        screen.click(screen.rect(w)[0] + 40, screen.rect(w)[1] + 25)
         idle = cpu_used(app_proc.pid)
         # A stall: pings, a repaint and an AT-SPI read while the resolver waits.
         start_stalled_lookup(screen, w)

@@ -27,8 +27,7 @@ waitfor() {
         sleep 0.1
     done
 }
-# bounded COMMAND...: the command, ended after WAIT seconds (not run at all
-# once a wait ran out)
+# bounded COMMAND...: the command, ended after WAIT seconds (none once one ran out)
 bounded() { [ -z "$gave_up" ] && timeout "$WAIT" "$@"; }
 # finish NAME: the closing count, and the suite's status
 finish() {

@@ -23,30 +23,39 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-// Whether one of Qt's platform plugins opens `platform`. Each plugin names the
-// platforms it opens in its metadata ("Keys"), and Qt picks a plugin by those
-// names, not by its file name, which changes between Qt versions. Reading the
-// metadata does not load the plugin.
-bool qtOpens(const QString& platform) {
-    // Where Qt looks: the folder QT_QPA_PLATFORM_PLUGIN_PATH names (the plugins
-    // themselves, as bundled deployments have them), then each library path's
-    // "platforms" folder.
-    QStringList dirs{qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH")};
+// Whether one of Qt's plugins of a kind (the folder it lives in: "platforms",
+// "wayland-decoration-client") answers to `key`. Each plugin names its keys in
+// its metadata, and Qt picks a plugin by those names, not by its file name,
+// which changes between Qt versions. Reading the metadata does not load it.
+bool qtHas(const QString& kind, const QString& key) {
+    // Where Qt looks: for platforms, the folder QT_QPA_PLATFORM_PLUGIN_PATH
+    // names (as bundled deployments have them); then each library path.
+    QStringList dirs;
+    if (kind == QLatin1String("platforms"))
+        dirs << qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
     dirs.removeAll(QString());
     for (const QString& path : QCoreApplication::libraryPaths())
-        dirs << path + QLatin1String("/platforms");
+        dirs << path + QLatin1Char('/') + kind;
     for (const QString& path : dirs) {
         const QDir dir(path);
         for (const QString& file : dir.entryList(QDir::Files)) {
             const QJsonObject meta = QPluginLoader(dir.filePath(file)).metaData();
-            for (const QJsonValue key : meta.value(QLatin1String("MetaData"))
-                                            .toObject()
-                                            .value(QLatin1String("Keys"))
-                                            .toArray())
-                if (key.toString().compare(platform, Qt::CaseInsensitive) == 0) return true;
+            for (const QJsonValue name : meta.value(QLatin1String("MetaData"))
+                                             .toObject()
+                                             .value(QLatin1String("Keys"))
+                                             .toArray())
+                if (name.toString().compare(key, Qt::CaseInsensitive) == 0) return true;
         }
     }
     return false;
+}
+
+// Whether the desktop session is GNOME's: XDG_CURRENT_DESKTOP is a list, as
+// "ubuntu:GNOME".
+bool gnome() {
+    const QStringList desktops =
+        qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':'));
+    return desktops.contains(QLatin1String("GNOME"), Qt::CaseInsensitive);
 }
 
 bool waylandAnswers(const std::string& display) {
@@ -77,13 +86,24 @@ DisplayChoice chooseDisplay() {
     const std::string wayland = env("WAYLAND_DISPLAY"), x11 = env("DISPLAY");
     std::string problem;
     if (!wayland.empty()) {
-        if (!qtOpens(QStringLiteral("wayland")))
+        if (!qtHas(QStringLiteral("platforms"), QStringLiteral("wayland")))
             problem = "this is a Wayland session, but Qt's Wayland support is not installed "
                       "(install the package qt6-wayland)";
         else if (!waylandAnswers(wayland))
             problem = "cannot connect to the Wayland display \"" + wayland + "\"";
-        else
+        else {
+            // GNOME draws no title bars for Wayland windows, and Qt draws GNOME's
+            // only from 6.8 on (its Adwaita decorations); before, its own offer a
+            // maximise that does nothing, and GNOME places no box over its
+            // window. There Xwayland serves, where GNOME draws the title bars and
+            // places the boxes, as Qt 5 chose on GNOME.
+            const bool ownTitleBars =
+                qtHas(QStringLiteral("wayland-decoration-client"), QStringLiteral("gnome"));
+            if (gnome() && !ownTitleBars && !x11.empty()) {
+                if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
+            }
             return {"wayland", {}, nullptr};
+        }
     }
     if (!x11.empty()) {
         if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};

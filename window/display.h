@@ -17,8 +17,10 @@ struct DisplayChoice {
 };
 
 // A Wayland session is used natively when Qt's Wayland support is installed and
-// the compositor answers; otherwise X11, when DISPLAY names a server that
-// answers. QT_QPA_PLATFORM, when set, is the user's own choice and is kept.
+// the compositor answers (on GNOME, only where Qt draws GNOME's title bars;
+// else its Xwayland, when that answers); otherwise X11, when DISPLAY names a
+// server that answers. QT_QPA_PLATFORM, when set, is the user's own choice
+// and is kept.
 DisplayChoice chooseDisplay();
 
 } // namespace window
