@@ -2,8 +2,7 @@
 # weston or a DNS server in seconds: 180 leaves a wide margin. A wait that runs
 # out names what never came, and the suite's later waits fail at once, so a
 # program that hangs fails its suite within one wait.
-WAIT=180
-passed=0 failed=0 gave_up=
+WAIT=180 passed=0 failed=0 gave_up=
 # check WHAT COMMAND...: runs and counts it; what it printed shows if it fails
 check() {
     local what=$1 log
