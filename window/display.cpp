@@ -97,9 +97,9 @@ DisplayChoice chooseDisplay() {
             // maximise that does nothing, and GNOME places no box over its
             // window. There Xwayland serves, where GNOME draws the title bars and
             // places the boxes, as Qt 5 chose on GNOME.
-            const bool ownTitleBars =
-                qtHas(QStringLiteral("wayland-decoration-client"), QStringLiteral("gnome"));
-            if (gnome() && !ownTitleBars && !x11.empty()) {
+            // Decoration plugins are read on GNOME only: start-up elsewhere reads none.
+            if (gnome() && !x11.empty() &&
+                !qtHas(QStringLiteral("wayland-decoration-client"), QStringLiteral("gnome"))) {
                 if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
             }
             return {"wayland", {}, nullptr};
