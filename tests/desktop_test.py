@@ -6,10 +6,11 @@ bus of its own; DNS on 127.0.0.1:53 is silent for the stalled name, so its
 lookup waits as long as the resolver keeps trying (glibc's defaults).
 Checks the start-up's message box, the accessibility tree, the window during
 a stall (CPU, pings, repaint, an AT-SPI read, the message over the window while
-another application has the focus), a close during a stall, and what Orca says
-as a blind user goes along.
+another application has the focus), a close during a stall, what Orca says
+as a blind user goes along, and hostip on GNOME, with pictures in the folder given.
 """
 import datetime
+import glob
 import os
 import re
 import signal
@@ -23,6 +24,7 @@ import gi
 
 gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi  # noqa: E402
+import Xlib.protocol.display  # noqa: E402
 from Xlib import X, XK, Xatom, display  # noqa: E402
 from Xlib.ext import xtest  # noqa: E402
 from Xlib.protocol import event  # noqa: E402
@@ -37,8 +39,8 @@ START = 180.0
 # A message box: its code whole in the title bar beside the window manager's
 # buttons. Before the window it is centred on the screen; over the window, the
 # window manager centres it on the window's frame, whose title bar is taller
-# than this suite's allowance for it, 24 px.
-BOX_WIDTH, BOX_ON_SCREEN, BOX_ON_WINDOW = 180, 10, 24
+# than this suite's allowance for it, 24 px. GNOME centres it on the window.
+BOX_WIDTH, BOX_ON_SCREEN, BOX_ON_WINDOW, BOX_ON_GNOME = 180, 10, 24, 20
 
 failures = []
 
@@ -84,8 +86,12 @@ def silent_dns_server():
 
 
 class Screen:
-    def __init__(self):
-        self.d = display.Display()
+    def __init__(self, name=None):
+        self.d = display.Display(name)
+        # python-xlib keeps the extensions' event codes in one table for every
+        # connection; each X server numbers them its own way: one per connection.
+        self.d.display.event_classes = Xlib.protocol.display.Display.event_classes
+        Xlib.protocol.display.Display.event_classes = event.event_class.copy()
         self.root = self.d.screen().root
         self.atom = self.d.intern_atom
         # Qt answers a ping to the root window with this mask (and the WM's).
@@ -99,10 +105,11 @@ class Screen:
         return waitfor(mapped, alive, timeout)
 
     def _search(self, w, title):
+        """The innermost window so titled: a window manager's frame may carry its
+        client's title (GNOME's do, from mutter 44 on)."""
         try:
-            if w.get_wm_name() == title:
-                return w
-            return next((f for f in (self._search(c, title) for c in w.query_tree().children) if f), None)
+            inner = next((f for f in (self._search(c, title) for c in w.query_tree().children) if f), None)
+            return inner or (w if w.get_wm_name() == title else None)
         except Exception:  # a window that went away while we looked
             return None
 
@@ -217,6 +224,14 @@ def check_box(screen, box, over, what, place):
           "the message box has a fixed size, no maximise")
 
 
+def check_title_bar(screen, w, wm):
+    """The window manager offers close, and no maximise for the fixed-size window."""
+    least, most, names = screen.size_and_actions(w)
+    check(least == most != (0, 0), "%s: equal minimum and maximum size hints" % wm)
+    check("_NET_WM_ACTION_CLOSE" in names and not any("MAXIMIZE" in n for n in names),
+          "%s offers close and no maximise (%s)" % (wm, " ".join(sorted(names))))
+
+
 def differing(a, b):
     """How many 32-bit pixels differ between two images of the same size."""
     a, b = bytes(a), bytes(b)
@@ -224,11 +239,13 @@ def differing(a, b):
 
 
 def accessible_app(name, alive):
-    """The application `name` on the accessibility bus."""
+    """The application `name` on the accessibility bus; of two so named, the
+    one with windows (GTK, loaded by Qt's GTK theme, adds one with none)."""
     def there():
         desktop = Atspi.get_desktop(0)
         apps = (desktop.get_child_at_index(i) for i in range(desktop.get_child_count()))
-        return next((a for a in apps if a is not None and a.get_name() == name), None)
+        found = sorted((a for a in apps if a is not None and a.get_name() == name), key=Atspi.Accessible.get_child_count)
+        return found[-1] if len(found) == 1 or (found and found[-1].get_child_count()) else None
     return waitfor(there, alive)
 
 
@@ -345,24 +362,84 @@ def screen_reader_walk(hostip, screen, env):
         check(None not in at and at == sorted(at), "Orca, %s: %s" % (name, " then ".join(texts)))
 
 
+def gnome_session(hostip, env, pictures):
+    """hostip as GNOME starts it on Wayland: in GNOME's compositor (mutter,
+    headless, with Xwayland and GNOME Shell's attached dialogs), with
+    XDG_CURRENT_DESKTOP=GNOME and both displays set. It opens where GNOME draws
+    its title bars, and a box raised from it comes up over it."""
+    home = os.path.join(os.environ["HOME"], "gnome")
+    os.makedirs(os.path.join(home, "glib-2.0", "settings"))
+    with open(os.path.join(home, "glib-2.0", "settings", "keyfile"), "w") as f:
+        f.write("[org/gnome/mutter]\nattach-modal-dialogs=true\n")
+    log = os.path.join(home, "mutter.log")
+    mutter = subprocess.Popen(["mutter", "--headless", "--wayland", "--virtual-monitor", "1024x768",
+                               "--wayland-display=wl-gnome"], stdout=open(log, "w"), stderr=subprocess.STDOUT,
+                              env=dict(os.environ, GSETTINGS_BACKEND="keyfile", XDG_CONFIG_HOME=home))
+    app = None
+    try:
+        x = waitfor(lambda: next(iter(re.findall(r"public X11 display (:\d+)", open(log).read())), None), mutter)
+        auth = glob.glob(os.path.join(os.environ["XDG_RUNTIME_DIR"], ".mutter-Xwaylandauth.*"))
+        check(x is not None and len(auth) == 1, "GNOME: mutter is up, with Xwayland on %s" % x)
+        if x is None or len(auth) != 1:
+            return
+        os.environ["XAUTHORITY"] = auth[0]  # Xwayland's cookie, for python-xlib (the suite's X server is done with)
+        xwayland = Screen(x)
+        env = dict(env, WAYLAND_DISPLAY="wl-gnome", DISPLAY=x, XAUTHORITY=auth[0], XDG_CURRENT_DESKTOP="GNOME",
+                   QT_QPA_PLATFORM="")
+        app = subprocess.Popen([hostip, "localhost"], env=env)
+        w = xwayland.find(TITLE, app)
+        check(w is not None, "GNOME: hostip opens on Xwayland, where GNOME draws its title bar")
+        frame = main_frame(accessible_app("hostip", app)) if w else None
+        if frame is None:
+            return
+        check_title_bar(xwayland, w, "GNOME")
+        picture = lambda c, name: subprocess.run(["import", "-window", str(c.query_tree().parent.id),
+                                                  os.path.join(pictures, name)], env=env, check=True)
+        picture(w, "gnome-window.png")  # GNOME's frame, the window's parent
+        Atspi.EditableText.set_text_contents(field(frame, "IP:"), "1.2.3.04")
+        Atspi.Action.do_action(next(n for n in walk(frame) if n.get_name() == "<-- Resolve Hostname"), 0)
+        box = xwayland.find("9002", app)
+        check(box is not None, "GNOME: 1.2.3.04 and its button raise \"9002\"")
+        if box is not None:
+            check_box(xwayland, box, w, "hostip's window under GNOME", BOX_ON_GNOME)
+            time.sleep(0.3)
+            picture(box, "gnome-box.png")
+    finally:
+        if app is not None:
+            app.kill()
+        mutter.terminate()  # mutter's own shutdown, which ends Xwayland and takes its lock files
+        mutter.wait(timeout=30)
+
+
 def main():
-    hostip = sys.argv[1]
+    hostip, pictures = sys.argv[1:3]
+    os.makedirs(pictures, exist_ok=True)
+    for old in glob.glob(os.path.join(pictures, "gnome-*.png")):
+        os.remove(old)  # no picture of an earlier run may pass for this one's
     asked = silent_dns_server()
     wm = subprocess.Popen(["openbox", "--sm-disable"], stderr=subprocess.DEVNULL)
     time.sleep(0.5)
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb")
-    # Qt's own options are no options here: the whole command line is one name.
-    app_proc = subprocess.Popen([hostip, "-platform", "bogus", "-reverse"], env=env)
+    gtk = dict(env, XDG_CONFIG_HOME=os.path.join(os.path.dirname(__file__), "gtk", "dark"),
+               QT_QPA_PLATFORMTHEME="gtk3")
     screen = Screen()
+    app_proc = None
     try:
         # The start-up lookup's message comes before the window, in the middle
-        # of the screen, where the window is not yet.
-        box = screen.find("9001", app_proc)
-        check(box is not None, "the start-up lookup of \"-platform bogus -reverse\": \"9001\" first,"
-              " within %d s" % START)
-        if box is None:
-            return
-        check_box(screen, box, screen.root, "the screen", BOX_ON_SCREEN)
+        # of the screen, where the window is not yet: with GTK's font at 11 pt,
+        # and with none. Qt's own options are no options here: the whole
+        # command line is one name.
+        for fonts, settings in (("GTK's 11 pt", gtk), ("no desktop font", env)):
+            if app_proc is not None:
+                app_proc.kill()
+                app_proc.wait()
+            app_proc = subprocess.Popen([hostip, "-platform", "bogus", "-reverse"], env=settings)
+            box = screen.find("9001", app_proc)
+            check(box is not None, "the start-up lookup of \"-platform bogus -reverse\", %s: \"9001\" "
+                  "first, within %d s" % (fonts, START))
+            if box is None:
+                return
+            check_box(screen, box, screen.root, "the screen", BOX_ON_SCREEN)
         screen.key("Return")
         w = screen.find(TITLE, app_proc)
         check(w is not None, "the window came up")
@@ -370,11 +447,7 @@ def main():
             return
         time.sleep(0.3)
 
-        # The window manager offers no maximise for the fixed-size window.
-        least, most, names = screen.size_and_actions(w)
-        check(least == most != (0, 0), "equal minimum and maximum size hints")
-        check("_NET_WM_ACTION_CLOSE" in names and not any("MAXIMIZE" in n for n in names),
-              "openbox offers close and no maximise (%s)" % " ".join(sorted(names)))
+        check_title_bar(screen, w, "openbox")
 
         app = accessible_app("hostip", app_proc)
         check(app is not None, "hostip is on the accessibility bus")
@@ -463,8 +536,9 @@ def main():
               "the process exits cleanly within %.1f s" % LIMITS["exit"])
 
         screen_reader_walk(hostip, screen, env)
+        gnome_session(hostip, env, pictures)
     finally:
-        if app_proc.poll() is None:
+        if app_proc is not None and app_proc.poll() is None:
             app_proc.kill()
         wm.terminate()
 

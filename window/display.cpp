@@ -23,19 +23,16 @@ std::string env(const char* name) {
     return value ? value : "";
 }
 
-// Whether one of Qt's plugins of a kind (the folder it lives in: "platforms",
-// "wayland-decoration-client") answers to `key`. Each plugin names its keys in
-// its metadata, and Qt picks a plugin by those names, not by its file name,
-// which changes between Qt versions. Reading the metadata does not load it.
-bool qtHas(const QString& kind, const QString& key) {
-    // Where Qt looks: for platforms, the folder QT_QPA_PLATFORM_PLUGIN_PATH
-    // names (as bundled deployments have them); then each library path.
-    QStringList dirs;
-    if (kind == QLatin1String("platforms"))
-        dirs << qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH");
+// Whether one of Qt's platform plugins answers to `key`. Each plugin names its
+// keys in its metadata, and Qt picks a plugin by those names, not by its file
+// name, which changes between Qt versions. Reading the metadata does not load it.
+bool qtHasPlatform(const QString& key) {
+    // Where Qt looks: the folder QT_QPA_PLATFORM_PLUGIN_PATH names (as bundled
+    // deployments have them), then each library path.
+    QStringList dirs{qEnvironmentVariable("QT_QPA_PLATFORM_PLUGIN_PATH")};
     dirs.removeAll(QString());
     for (const QString& path : QCoreApplication::libraryPaths())
-        dirs << path + QLatin1Char('/') + kind;
+        dirs << path + QStringLiteral("/platforms");
     for (const QString& path : dirs) {
         const QDir dir(path);
         for (const QString& file : dir.entryList(QDir::Files)) {
@@ -86,20 +83,19 @@ DisplayChoice chooseDisplay() {
     const std::string wayland = env("WAYLAND_DISPLAY"), x11 = env("DISPLAY");
     std::string problem;
     if (!wayland.empty()) {
-        if (!qtHas(QStringLiteral("platforms"), QStringLiteral("wayland")))
+        if (!qtHasPlatform(QStringLiteral("wayland")))
             problem = "this is a Wayland session, but Qt's Wayland support is not installed "
                       "(install the package qt6-wayland)";
         else if (!waylandAnswers(wayland))
             problem = "cannot connect to the Wayland display \"" + wayland + "\"";
         else {
-            // GNOME draws no title bars for Wayland windows, and Qt draws GNOME's
-            // only from 6.8 on (its Adwaita decorations); before, its own offer a
-            // maximise that does nothing, and GNOME places no box over its
-            // window. There Xwayland serves, where GNOME draws the title bars and
-            // places the boxes, as Qt 5 chose on GNOME.
-            // Decoration plugins are read on GNOME only: start-up elsewhere reads none.
-            if (gnome() && !x11.empty() &&
-                !qtHas(QStringLiteral("wayland-decoration-client"), QStringLiteral("gnome"))) {
+            // GNOME draws no title bars for Wayland windows. Qt's own offer a
+            // maximise that does nothing (up to 6.7); its imitation of GNOME's
+            // (from 6.8) takes its buttons from the desktop portal, and shows
+            // none where it does not answer. On Xwayland, GNOME draws the title
+            // bars itself, from its own settings, and places the boxes over the
+            // window, as Qt 5 chose on GNOME.
+            if (gnome() && !x11.empty()) {
                 if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
             }
             return {"wayland", {}, nullptr};
