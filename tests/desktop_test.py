@@ -219,17 +219,15 @@ def check_box(screen, box, over, what, place):
           % (width, height, x, y, off, what))
     check(off <= place, "the message box is centred on %s, within %d px" % (what, place))
     check(width >= BOX_WIDTH, "the message box is at least %d px wide" % BOX_WIDTH)
-    least, most, names = screen.size_and_actions(box)
-    check(least == most == (width, height) and not any("MAXIMIZE" in n for n in names),
-          "the message box has a fixed size, no maximise")
+    check_title_bar(screen, box, "the message box")
 
 
-def check_title_bar(screen, w, wm):
-    """The window manager offers close, and no maximise for the fixed-size window."""
+def check_title_bar(screen, w, what):
+    """A window of a fixed size, its size, whose window manager offers close and no maximise."""
     least, most, names = screen.size_and_actions(w)
-    check(least == most != (0, 0), "%s: equal minimum and maximum size hints" % wm)
-    check("_NET_WM_ACTION_CLOSE" in names and not any("MAXIMIZE" in n for n in names),
-          "%s offers close and no maximise (%s)" % (wm, " ".join(sorted(names))))
+    check(least == most == screen.rect(w)[2:] and "_NET_WM_ACTION_CLOSE" in names and
+          not any("MAXIMIZE" in n for n in names), "%s: a fixed size, close and no maximise (%s)"
+          % (what, " ".join(sorted(names))))
 
 
 def differing(a, b):
@@ -392,7 +390,7 @@ def gnome_session(hostip, env, pictures):
         frame = main_frame(accessible_app("hostip", app)) if w else None
         if frame is None:
             return
-        check_title_bar(xwayland, w, "GNOME")
+        check_title_bar(xwayland, w, "the window under GNOME")
         picture = lambda c, name: subprocess.run(["import", "-window", str(c.query_tree().parent.id),
                                                   os.path.join(pictures, name)], env=env, check=True)
         picture(w, "gnome-window.png")  # GNOME's frame, the window's parent
@@ -447,7 +445,7 @@ def main():
             return
         time.sleep(0.3)
 
-        check_title_bar(screen, w, "openbox")
+        check_title_bar(screen, w, "the window under openbox")
 
         app = accessible_app("hostip", app_proc)
         check(app is not None, "hostip is on the accessibility bus")

@@ -41,11 +41,15 @@ drawn() {
 # the screen without hostip, once the shell has drawn it (two shots alike)
 settled() { westonshot "$work/empty.png" && westonshot "$work/again.png" && cmp -s "$work/empty.png" "$work/again.png"; }
 check "weston's shell has drawn" waitfor "${pids[0]}" settled
-WAYLAND_DISPLAY=wl-test WAYLAND_DEBUG=client "$hostip" localhost 2>"$work/wl.log" &
-app=$!
+# opens LOG [NAME=VALUE...]: hostip started on weston ($app), with these, its requests in LOG
+opens() {
+    env WAYLAND_DISPLAY=wl-test WAYLAND_DEBUG=client "${@:2}" "$hostip" localhost 2>"$1" &
+    app=$!
+}
+titled() { grep -qF "set_title(\"$title\")" "$1"; } # titled LOG: it asked for its title (natively)
 log=$work/wl.log # the requests' arguments read alike in every libwayland's log
-check "on Wayland: the window carries its title" \
-    waitfor "$app" grep -qF "set_title(\"$title\")" "$log"
+opens "$log"
+check "on Wayland: the window carries its title" waitfor "$app" titled "$log"
 check "on Wayland: equal minimum and maximum size" \
     bash -c "grep -q 'set_min_size(282, 57)' '$log' && grep -q 'set_max_size(282, 57)' '$log'"
 check "on Wayland: it draws (weston's screen shows it)" waitfor "$app" drawn
@@ -71,11 +75,8 @@ echo "  status $status: $(cat "$work/masked.err")"
 check "Wayland without its plugin: exit 1, naming qt6-wayland" \
     bash -c "[ $status = 1 ] && grep -q 'install the package qt6-wayland' '$work/masked.err' && [ \$(wc -l <'$work/masked.err') = 1 ]"
 # ... but bundled where QT_QPA_PLATFORM_PLUGIN_PATH says, as a deployment may have it
-WAYLAND_DISPLAY=wl-test QT_QPA_PLATFORM_PLUGIN_PATH="$work/bundled" WAYLAND_DEBUG=client \
-    "$hostip" localhost 2>"$work/bundled.log" &
-app=$!
-check "Wayland with its plugin in QT_QPA_PLATFORM_PLUGIN_PATH: it opens there" \
-    waitfor "$app" grep -qF "set_title(\"$title\")" "$work/bundled.log"
+opens "$work/bundled.log" QT_QPA_PLATFORM_PLUGIN_PATH="$work/bundled"
+check "Wayland with its plugin in QT_QPA_PLATFORM_PLUGIN_PATH: it opens there" waitfor "$app" titled "$work/bundled.log"
 stopped "$app"
 
 # A display number of Xvfb's own choosing, so no other test's server is in the way;
@@ -93,11 +94,14 @@ cat "$work/fallback.err" >&2
 stopped "$app"
 umount "$plugins"
 
-# --- another desktop than GNOME (GNOME's is the desktop suite's), both displays set: natively
-WAYLAND_DISPLAY=wl-test DISPLAY=$x XDG_CURRENT_DESKTOP=weston WAYLAND_DEBUG=client "$hostip" localhost 2>"$work/other.log" &
-app=$!
-check "weston, with DISPLAY set too: opens on Wayland" waitfor "$app" grep -qF "set_title(\"$title\")" "$work/other.log"
-stopped "$app"
+# --- natively, both displays set: on another desktop than GNOME (GNOME's own is
+# the desktop suite's), and on GNOME where no X server answers
+for row in "weston $x" "GNOME :99"; do
+    desktop=${row% *} display=${row#* }
+    opens "$work/on-$desktop.log" DISPLAY="$display" XDG_CURRENT_DESKTOP="$desktop"
+    check "$desktop, DISPLAY=$display: opens on Wayland" waitfor "$app" titled "$work/on-$desktop.log"
+    stopped "$app"
+done
 
 # --- pictures on X
 # shot NAME TITLE SIZE|- [NAME=VALUE...] -- ARGS...: hostip's picture, trimmed
