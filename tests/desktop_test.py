@@ -189,7 +189,7 @@ class Screen:
         until it shows what it showed before, or None. A blinking text cursor
         may differ: up to 1 % of the pixels are let pass."""
         x, y, width, height = self.rect(w)
-        shot = lambda: self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data
+        shot = lambda: bytes(self.root.get_image(x, y, width, height, X.ZPixmap, 0xFFFFFFFF).data)
         before = shot()
         scr = self.d.screen()
         magenta = scr.default_colormap.alloc_color(0xFFFF, 0, 0xFFFF).pixel
@@ -198,7 +198,8 @@ class Screen:
         cover.map()
         self.d.sync()
         time.sleep(0.1)
-        same = lambda img: differing(img, before) <= width * height // 100
+        same = lambda img: sum(img[i:i + 3] != before[i:i + 3]  # 32-bit pixels that differ
+                               for i in range(0, len(img), 4)) <= width * height // 100
         if same(shot()):
             return None  # the cover did not show: nothing measured
         cover.destroy()
@@ -230,19 +231,14 @@ def check_title_bar(screen, w, what):
           % (what, " ".join(sorted(names))))
 
 
-def differing(a, b):
-    """How many 32-bit pixels differ between two images of the same size."""
-    a, b = bytes(a), bytes(b)
-    return sum(1 for i in range(0, len(a), 4) if a[i:i + 3] != b[i:i + 3])
-
-
 def accessible_app(name, alive):
     """The application `name` on the accessibility bus; of two so named, the
     one with windows (GTK, loaded by Qt's GTK theme, adds one with none)."""
     def there():
         desktop = Atspi.get_desktop(0)
         apps = (desktop.get_child_at_index(i) for i in range(desktop.get_child_count()))
-        found = sorted((a for a in apps if a is not None and a.get_name() == name), key=Atspi.Accessible.get_child_count)
+        found = sorted((a for a in apps if a is not None and a.get_name() == name),
+                       key=Atspi.Accessible.get_child_count)
         return found[-1] if len(found) == 1 or (found and found[-1].get_child_count()) else None
     return waitfor(there, alive)
 
@@ -263,10 +259,7 @@ def main_frame(app):
 
 
 def field(frame, name):
-    for node in walk(frame):
-        if node.get_role() == Atspi.Role.TEXT and node.get_name() == name:
-            return node
-    return None
+    return next((n for n in walk(frame) if n.get_role() == Atspi.Role.TEXT and n.get_name() == name), None)
 
 
 def cpu_used(pid):
