@@ -27,7 +27,7 @@ test | bench)
         fonts-dejavu-core=- openbox=cmd:openbox at-spi2-core=-
         dbus-bin=cmd:dbus-run-session dbus-daemon=- dbus-x11=- # a session bus; no system bus, no systemd
         python3-xlib=py:Xlib python3-gi=py:gi gir1.2-atspi-2.0=gir:Atspi weston=cmd:weston orca=cmd:orca
-        mutter=cmd:mutter xwayland=cmd:Xwayland # GNOME's compositor, nested
+        mutter=cmd:mutter xwayland=cmd:Xwayland # GNOME's compositor, headless
         desktop-file-utils=cmd:desktop-file-validate appstream=cmd:appstreamcli man-db=cmd:man
         lintian=cmd:lintian devscripts=cmd:hardening-check qt6-gtk-platformtheme=- # GNOME's font, colours
     ) ;;&

@@ -385,7 +385,7 @@ def gnome_session(hostip, env, pictures):
             return
         check_title_bar(xwayland, w, "the window under GNOME")
         picture = lambda c, name: subprocess.run(["import", "-window", str(c.query_tree().parent.id),
-                                                  os.path.join(pictures, name)], env=env, check=True)
+                                                  os.path.join(pictures, name)], env=env, check=True, timeout=START)
         picture(w, "gnome-window.png")  # GNOME's frame, the window's parent
         Atspi.EditableText.set_text_contents(field(frame, "IP:"), "1.2.3.04")
         Atspi.Action.do_action(next(n for n in walk(frame) if n.get_name() == "<-- Resolve Hostname"), 0)

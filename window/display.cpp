@@ -81,6 +81,16 @@ std::shared_ptr<void> xAnswers(const std::string& display) {
 DisplayChoice chooseDisplay() {
     if (!env("QT_QPA_PLATFORM").empty()) return {{}, {}, nullptr};
     const std::string wayland = env("WAYLAND_DISPLAY"), x11 = env("DISPLAY");
+    // GNOME draws no title bars for Wayland windows. Qt's own offer a maximise
+    // that does nothing (up to 6.7); its imitation of GNOME's (from 6.8) takes
+    // its buttons from the desktop portal, and shows none where it does not
+    // answer. On Xwayland, GNOME draws the title bars itself, from its own
+    // settings, and places the boxes over the window, as Qt 5 chose on GNOME.
+    // Where it answers, Qt's Wayland plugins and socket are not looked at.
+    const bool gnomeOnX = !wayland.empty() && !x11.empty() && gnome();
+    if (gnomeOnX) {
+        if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
+    }
     std::string problem;
     if (!wayland.empty()) {
         if (!qtHasPlatform(QStringLiteral("wayland")))
@@ -88,21 +98,13 @@ DisplayChoice chooseDisplay() {
                       "(install the package qt6-wayland)";
         else if (!waylandAnswers(wayland))
             problem = "cannot connect to the Wayland display \"" + wayland + "\"";
-        else {
-            // GNOME draws no title bars for Wayland windows. Qt's own offer a
-            // maximise that does nothing (up to 6.7); its imitation of GNOME's
-            // (from 6.8) takes its buttons from the desktop portal, and shows
-            // none where it does not answer. On Xwayland, GNOME draws the title
-            // bars itself, from its own settings, and places the boxes over the
-            // window, as Qt 5 chose on GNOME.
-            if (gnome() && !x11.empty()) {
-                if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
-            }
+        else
             return {"wayland", {}, nullptr};
-        }
     }
     if (!x11.empty()) {
-        if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
+        if (!gnomeOnX) { // GNOME's X server was asked first
+            if (auto probe = xAnswers(x11)) return {"xcb", {}, std::move(probe)};
+        }
         problem +=
             (problem.empty() ? "" : ", and ") + ("cannot open the X display \"" + x11 + "\"");
     }
